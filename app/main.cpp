@@ -1,0 +1,3 @@
+#include "Tavelo.h"
+
+int main(int argc, char** argv) { return TaveloMain(argc, argv); }

@@ -1,0 +1,240 @@
+#pragma once
+
+// TFCamera: the one way the tool reaches a camera.
+//
+// It lists capture devices, binds the selected camera by friendly name or device path, caches every
+// platform object it needs from first use until the selection changes or the graph is torn down, and
+// reads and writes the camera's properties and video formats. Failures are raised as EFCameraError
+// (the component's own checks) or EOleSysError (a platform call refused, with its result code).
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "CameraErrors.h"
+#include "CameraProperties.h"
+#include "CameraTypes.h"
+#include "platform/CapturePlatform.h"
+
+class TFCamera : public QObject {
+  Q_OBJECT
+
+ public:
+  // Component-state flags of the component framework.
+  enum TComponentStateFlag : unsigned { csLoading = 1u << 0, csDesigning = 1u << 1 };
+
+  TFCamera(QObject* owner, std::shared_ptr<tavelo::platform::CapturePlatform> platform);
+  ~TFCamera() override;
+
+  tavelo::platform::CapturePlatform& Platform() const { return *FPlatform; }
+
+  // ---- Component framework ------------------------------------------------------------------------
+  unsigned ComponentState() const { return FComponentState; }
+  void SetComponentState(unsigned flags) { FComponentState = flags; }
+  // After-load hook: ends the loading state and applies the stored Active value.
+  void Loaded();
+
+  // ---- Enumeration (never raise on platform failures) ---------------------------------------------
+  TFVideoCaptureDevices Devices();
+  TFAudioCaptureDevices AudioCaptureDevices();
+  std::vector<QString> Compressors();
+  std::vector<QString> AudioCompressors();
+  std::shared_ptr<tavelo::platform::IBaseFilter> GetDevice(const QString& name);
+  std::shared_ptr<tavelo::platform::IBaseFilter> GetAudioCaptureDevice(const QString& name);
+  std::shared_ptr<tavelo::platform::IBaseFilter> GetCompressor(const QString& name);
+  std::shared_ptr<tavelo::platform::IBaseFilter> GetAudioCompressor(const QString& name);
+
+  // ---- Selection ----------------------------------------------------------------------------------
+  QString DeviceName() const { return FDeviceName; }
+  void SetDeviceName(const QString& value);
+  QString AudioDeviceName() const { return FAudioDeviceName; }
+  void SetAudioDeviceName(const QString& value);
+  QString CompressorName() const { return FCompressorName; }
+  void SetCompressorName(const QString& value);
+  QString AudioCompressorName() const { return FAudioCompressorName; }
+  void SetAudioCompressorName(const QString& value);
+
+  QString About() const;
+  void SetAbout(const QString&) {}
+
+  // ---- Graph state --------------------------------------------------------------------------------
+  bool Active();
+  void SetActive(bool value);
+  TFCameraState State();
+  void Run();
+  void Pause();
+  void Stop();
+
+  TFCaptureType CaptureType() const;
+  void SetCaptureType(TFCaptureType value);
+  QString OutputFileName() const { return FOutputFileName; }
+  void SetOutputFileName(const QString& value);
+  TFMediaType OutputFileType() const { return FOutputFileType; }
+  void SetOutputFileType(TFMediaType value);
+  QObject* PreviewControl() const { return FPreviewControl; }
+  void SetPreviewControl(QObject* value);
+  const TFImageAvailableEvent& OnImageAvailable() const { return FOnImageAvailable; }
+  // Handlers compare by the id given with them (a "same routine" test std::function cannot make).
+  void SetOnImageAvailable(TFImageAvailableEvent handler);
+
+  // Finds the top-level window of a preview control and its native handle, and maps control points to
+  // that window. Installed by the window layer; the camera layer knows no widgets.
+  struct PreviewWindowServices {
+    // The form at the root of `control` (or `control` itself when it is a form); null when none.
+    std::function<QObject*(QObject* control)> rootForm;
+    // True when `object` is a form (a top-level window).
+    std::function<bool(QObject* object)> isForm;
+    std::function<tavelo::platform::WindowHandle(QObject* form)> nativeHandle;
+    // The control's rectangle (0,0)-(width,height) mapped to form coordinates, as floating-point corners.
+    std::function<void(QObject* control, QObject* form, double& left, double& top, double& right, double& bottom)>
+        mapToForm;
+  };
+  void SetPreviewWindowServices(PreviewWindowServices services) { FPreviewServices = std::move(services); }
+
+  // ---- Video formats ------------------------------------------------------------------------------
+  TFCameraFormats SupportedFormats();
+  TFCameraFormat Format();
+  void SetFormat(const TFCameraFormat& value);
+
+  // ---- Properties (one table drives every family; see CameraProperties.h) -------------------------
+  std::int32_t PropertyValue(TFCameraProperty property);
+  void SetPropertyValue(TFCameraProperty property, std::int32_t value);
+  bool PropertyAuto(TFCameraProperty property);
+  void SetPropertyAuto(TFCameraProperty property, bool value);
+  TFRange PropertyRange(TFCameraProperty property);
+  bool PropertySupported(TFCameraProperty property);
+
+#define TAVELO_DECLARE_PROPERTY_FAMILY(Name)                                                    \
+  std::int32_t Name() { return PropertyValue(TFCameraProperty::Name); }                         \
+  void Set##Name(std::int32_t value) { SetPropertyValue(TFCameraProperty::Name, value); }       \
+  bool Name##Auto() { return PropertyAuto(TFCameraProperty::Name); }                            \
+  void Set##Name##Auto(bool value) { SetPropertyAuto(TFCameraProperty::Name, value); }          \
+  TFRange Name##Range() { return PropertyRange(TFCameraProperty::Name); }                       \
+  bool Name##Supported() { return PropertySupported(TFCameraProperty::Name); }
+  TAVELO_CAMERA_RANGED_PROPERTIES(TAVELO_DECLARE_PROPERTY_FAMILY)
+#undef TAVELO_DECLARE_PROPERTY_FAMILY
+
+  TFPowerLineFrequency PowerLineFrequency();
+  void SetPowerLineFrequency(TFPowerLineFrequency value);
+  bool PowerLineFrequencyAuto();
+  void SetPowerLineFrequencyAuto(bool value);
+  bool PowerLineFrequencySupported();
+
+  bool ColorEnabled();
+  void SetColorEnabled(bool value);
+  bool ColorEnabledAuto() { return ColorEnableAuto(); }
+  void SetColorEnabledAuto(bool value) { SetColorEnableAuto(value); }
+  bool ColorEnabledSupported() { return ColorEnableSupported(); }
+
+  TFScanMode ScanMode();
+  void SetScanMode(TFScanMode value);
+  bool ScanModeAuto();
+  void SetScanModeAuto(bool value);
+
+  std::int32_t FocalLength();
+
+  TFFlashControl FlashControl();
+  void SetFlashControl(TFFlashControl value);
+  bool FlashControlSupported();
+  TFFlashMode FlashMode();
+  void SetFlashMode(TFFlashMode value);
+  bool FlashModeSupported();
+  TFVideoStabilizationControl VideoStabilizationControl();
+  void SetVideoStabilizationControl(TFVideoStabilizationControl value);
+  bool VideoStabilizationControlSupported();
+  TFVideoStabilizationMode VideoStabilizationMode();
+  void SetVideoStabilizationMode(TFVideoStabilizationMode value);
+  bool VideoStabilizationModeSupported();
+
+  // ---- Cached platform objects (created on first use; nil on failure, retried next time) -----------
+  std::shared_ptr<tavelo::platform::IGraphBuilder> GraphBuilder();
+  std::shared_ptr<tavelo::platform::ICaptureGraphBuilder2> CaptureGraphBuilder2();
+  std::shared_ptr<tavelo::platform::IBaseFilter> SampleGrabberFilter();
+  std::shared_ptr<tavelo::platform::ISampleGrabber> SampleGrabber();
+  std::shared_ptr<tavelo::platform::ISampleGrabberCB> SampleGrabberCB();
+  std::shared_ptr<tavelo::platform::IBaseFilter> NullRenderer();
+  std::shared_ptr<tavelo::platform::IBaseFilter> VideoMixingRenderer9Filter();
+  std::shared_ptr<tavelo::platform::IVMRFilterConfig9> VMRFilterConfig9();
+  std::shared_ptr<tavelo::platform::IVMRWindowlessControl9> VMRWindowlessControl9();
+  std::shared_ptr<tavelo::platform::IMediaControl> MediaControl();
+  std::shared_ptr<tavelo::platform::IMediaEvent> MediaEvent();
+  std::shared_ptr<tavelo::platform::IBaseFilter> CaptureFilter();
+  std::shared_ptr<tavelo::platform::IBaseFilter> AudioCaptureFilter();
+  std::shared_ptr<tavelo::platform::IBaseFilter> CompressorFilter();
+  std::shared_ptr<tavelo::platform::IBaseFilter> AudioCompressorFilter();
+  std::shared_ptr<tavelo::platform::IPin> CapturePin();
+  std::shared_ptr<tavelo::platform::IAMVideoProcAmp> AMVideoProcAmp();
+  std::shared_ptr<tavelo::platform::IAMCameraControl> AMCameraControl();
+  std::shared_ptr<tavelo::platform::IAMStreamConfig> AMStreamConfig();
+  std::shared_ptr<tavelo::platform::IAMVideoControl> AMVideoControl();
+
+  // ---- Checks and helpers (public so the window logic and tests can reach them) -------------------
+  void CheckResult(tavelo::platform::Result result) const;
+  static void Check(bool condition, const QString& message);
+  static void CheckInterface(const void* object, const QString& interfaceName);
+  void CheckDevice();
+  void CheckActive();
+  void CheckInactive();
+  static bool IsUnsupported(tavelo::platform::Result result);
+  std::shared_ptr<tavelo::platform::IBaseFilter> FindCategoryFilter(const tavelo::platform::Guid& category,
+                                                                    const QString& name);
+  static void ReleaseMediaType(tavelo::platform::AmMediaType& mediaType);
+  static void DisposeMediaType(tavelo::platform::AmMediaType* mediaType);
+  static TFCameraFormat MediaTypeToFormat(const tavelo::platform::AmMediaType& mediaType);
+  void ReleaseGraph();
+
+  // Called on the platform's streaming thread for every frame of the grabber path.
+  tavelo::platform::Result NotifyImageAvailable(double sampleTime);
+  bool InImageAvailable() const { return FInImageAvailable.load(); }
+
+ private:
+  bool IsDesigningOrLoading() const { return (FComponentState & (csDesigning | csLoading)) != 0; }
+  void Activate();
+  void OnPreviewControlDestroyed(QObject* control);
+
+  std::shared_ptr<tavelo::platform::CapturePlatform> FPlatform;
+  unsigned FComponentState = 0;
+  PreviewWindowServices FPreviewServices;
+
+  // Fields in the component's declaration order.
+  bool FActive = false;
+  std::shared_ptr<tavelo::platform::IAMCameraControl> FAMCameraControl;
+  std::shared_ptr<tavelo::platform::IAMStreamConfig> FAMStreamConfig;
+  std::shared_ptr<tavelo::platform::IAMVideoControl> FAMVideoControl;
+  std::shared_ptr<tavelo::platform::IAMVideoProcAmp> FAMVideoProcAmp;
+  bool FAspectRatio = false;
+  std::shared_ptr<tavelo::platform::IBaseFilter> FAudioCaptureFilter;
+  std::shared_ptr<tavelo::platform::IBaseFilter> FAudioCompressorFilter;
+  QString FAudioCompressorName;
+  QString FAudioDeviceName;
+  std::uint32_t FBorderColor = 0;
+  std::shared_ptr<tavelo::platform::IBaseFilter> FCaptureFilter;
+  std::shared_ptr<tavelo::platform::ICaptureGraphBuilder2> FCaptureGraphBuilder2;
+  std::shared_ptr<tavelo::platform::IPin> FCapturePin;
+  TFCaptureType FCaptureType = TFCaptureType::ctAuto;
+  std::shared_ptr<tavelo::platform::IBaseFilter> FCompressorFilter;
+  QString FCompressorName;
+  QString FDeviceName;
+  bool FGrabberUsed = false;
+  std::shared_ptr<tavelo::platform::IGraphBuilder> FGraphBuilder;
+  std::atomic<bool> FInImageAvailable{false};
+  std::shared_ptr<tavelo::platform::IMediaControl> FMediaControl;
+  std::shared_ptr<tavelo::platform::IMediaEvent> FMediaEvent;
+  std::shared_ptr<tavelo::platform::IBaseFilter> FNullRenderer;
+  TFImageAvailableEvent FOnImageAvailable;
+  QString FOutputFileName;
+  TFMediaType FOutputFileType = TFMediaType::mtAsf;
+  QPointer<QObject> FPreviewControl;
+  std::shared_ptr<tavelo::platform::ISampleGrabber> FSampleGrabber;
+  std::shared_ptr<tavelo::platform::ISampleGrabberCB> FSampleGrabberCB;
+  std::shared_ptr<tavelo::platform::IBaseFilter> FSampleGrabberFilter;
+  std::shared_ptr<tavelo::platform::IBaseFilter> FVideoMixingRenderer9Filter;
+  std::shared_ptr<tavelo::platform::IVMRFilterConfig9> FVMRFilterConfig9;
+  std::shared_ptr<tavelo::platform::IVMRWindowlessControl9> FVMRWindowlessControl9;
+};

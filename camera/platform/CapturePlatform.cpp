@@ -1,0 +1,10 @@
+#include "CapturePlatform.h"
+
+namespace tavelo::platform {
+
+Result CapturePlatform::CreatePropertyFrame(const PropertyFrameRequest& request) {
+  if (!propertyFrameHandler_) return kNotImplemented;
+  return propertyFrameHandler_(request);
+}
+
+}  // namespace tavelo::platform

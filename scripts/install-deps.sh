@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tavelo needs to build, run and test, and only those that are missing.
+# Usage: scripts/install-deps.sh [run|test]
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-svg-dev libqt6svg6
+  libjpeg62-turbo-dev
+  fonts-crosextra-carlito
+)
+if [[ "${1:-run}" == test ]]; then
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}" >&2
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
