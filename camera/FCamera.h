@@ -110,7 +110,7 @@ class TFCamera : public QObject {
   TFRange PropertyRange(TFCameraProperty property);
   bool PropertySupported(TFCameraProperty property);
 
-#define TAVELO_DECLARE_PROPERTY_FAMILY(Name)                                                    \
+#define TAVELO_DECLARE_PROPERTY_FAMILY(Name, Interface, Id)                                     \
   std::int32_t Name() { return PropertyValue(TFCameraProperty::Name); }                         \
   void Set##Name(std::int32_t value) { SetPropertyValue(TFCameraProperty::Name, value); }       \
   bool Name##Auto() { return PropertyAuto(TFCameraProperty::Name); }                            \
@@ -195,6 +195,7 @@ class TFCamera : public QObject {
 
  private:
   bool IsDesigningOrLoading() const { return (FComponentState & (csDesigning | csLoading)) != 0; }
+  bool IsActive() const;
   void Activate();
   void OnPreviewControlDestroyed(QObject* control);
 

@@ -25,7 +25,10 @@ class TGlowEffect : public QGraphicsEffect {
   explicit TGlowEffect(QObject* parent = nullptr);
   QColor GlowColor() const { return FColor; }
   void SetGlowColor(const QColor& color);
-  void SetSoftness(double softness);  // blur radius in pixels
+  void SetSoftness(double softness);  // blur radius in pixels (see SoftnessToBlurRadius)
+  double Softness() const { return FSoftness; }
+  void SetOpacity(double opacity);  // 0..1, multiplies the colour's own alpha
+  double Opacity() const { return FOpacity; }
 
  protected:
   QRectF boundingRectFor(const QRectF& rect) const override;
@@ -34,8 +37,14 @@ class TGlowEffect : public QGraphicsEffect {
  private:
   QColor FColor{Qt::white};
   double FSoftness = 6;
+  double FOpacity = 1;
 };
 
-// Drop shadow with distance, direction (degrees), softness and opacity.
+// Softness as a window design gives it (0..1, e.g. 0.3 for a button shadow, 0.7 for a glow) in pixels of
+// blur radius: 10 px per unit.
+double SoftnessToBlurRadius(double softness);
+
+// Drop shadow with distance (pixels), direction (degrees, 0 = right, 45 = down-right), softness (0..1, as
+// for SoftnessToBlurRadius) and opacity (0..1).
 QGraphicsEffect* MakeDropShadow(QObject* parent, const QColor& color, double distance, double directionDegrees,
                                 double softness, double opacity);

@@ -1,8 +1,9 @@
 #pragma once
 
-// A list box with update blocks. A programmatic selection raises Change when the selected index changes,
-// except between BeginUpdate and EndUpdate, where nothing is raised (and EndUpdate raises nothing
-// either). Clicked is raised for a user's click only; DblClicked for a double click.
+// A list box with update blocks. Change is raised whenever the selected index changes, by code or by the
+// user, except between BeginUpdate and EndUpdate, where nothing is raised (and EndUpdate raises nothing
+// either). Clicked is raised for a user's click only; DblClicked for a double click. The item index is
+// the highlighted entry; a user cannot clear it by clicking.
 
 #include <QIcon>
 #include <QListWidget>
@@ -13,6 +14,7 @@ class TListBox : public QListWidget {
 
  public:
   explicit TListBox(QWidget* parent = nullptr);
+  ~TListBox() override;
 
   void BeginUpdate();
   void EndUpdate();
@@ -36,8 +38,12 @@ class TListBox : public QListWidget {
   void Clicked(QObject* sender);
   void DblClicked(QObject* sender);
 
+ protected:
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event = nullptr) const override;
+
  private:
-  void OnCurrentRowChanged(int row);
+  void SyncItemIndex();  // raises Change when the index moved since it was last seen
 
   int FUpdateDepth = 0;
   int FListHeight = 0;

@@ -13,6 +13,10 @@ class TLivecamForm : public QWidget {
   int Tag() const { return FTag; }
   void SetTag(int tag) { FTag = tag; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
  private:
   int FTag = 0;
 };

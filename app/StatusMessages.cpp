@@ -1,0 +1,35 @@
+// Questions and notices in the message window, and the status message that clears itself.
+
+#include <QLabel>
+#include <QMessageBox>
+
+#include "MessageUnit.h"
+#include "Timer.h"
+#include "Unit1.h"
+
+namespace {
+constexpr int kStatusMessageMilliseconds = 4000;
+}
+
+bool TFormMain::MessageDlgSimple(const QString& AMessage) {
+  if (FMessageForm) return ::MessageDlgSimple(FMessageForm, this, AMessage);
+  // Before the message window exists (start-up) a standard box asks instead.
+  return QMessageBox::question(this, QStringLiteral("Confirm"), AMessage, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool TFormMain::ShowMessageSimple(const QString& AMessage) {
+  if (FMessageForm) return ::ShowMessageSimple(FMessageForm, this, AMessage);
+  return QMessageBox::information(this, QStringLiteral("Information"), AMessage) == QMessageBox::Ok;
+}
+
+void TFormMain::ShowStatusMessage(const QString& Text) {
+  MessageLabel->setText(Text);
+  // A message shown while one is counting down keeps the first countdown.
+  MessageTimer->SetInterval(kStatusMessageMilliseconds);
+}
+
+void TFormMain::MessageTimerTimer(QObject*) {
+  MessageTimer->SetInterval(0);
+  MessageLabel->setText(QString());
+}

@@ -1,0 +1,205 @@
+#include "Unit1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <cstdio>
+#include <utility>
+
+#include "ControlStyle.h"
+#include "Effects.h"
+#include "ErrorReport.h"
+#include "Image.h"
+#include "ListBox.h"
+#include "LiveCam.h"
+#include "MessageUnit.h"
+#include "Rectangle.h"
+#include "Timer.h"
+#include "TrackBar.h"
+
+TFormMain::TFormMain(std::shared_ptr<tavelo::platform::CapturePlatform> platform, QStringList arguments,
+                     QWidget* parent)
+    : TMainFormDesign(PropertyRowDesignsInScreenOrder(), parent),
+      FCamera(new TFCamera(this, std::move(platform))),
+      FArguments(std::move(arguments)) {
+  BindRows();
+  ConnectHandlers();
+  // A failure during start-up ends the sequence at that step; the window still opens.
+  try {
+    FormCreate();
+  } catch (...) {
+    ReportError(std::current_exception());
+  }
+}
+
+TFormMain::~TFormMain() {
+  // The controls die after this class's members: no handler may run on a half-destroyed window.
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+  delete FCamera;  // tears down any capture graph while the preview surface still exists
+  FCamera = nullptr;
+}
+
+void TFormMain::SetMessageForm(TMessageForm* form) {
+  FMessageForm = form;
+  SetErrorReportWindows(form, this);
+}
+
+void TFormMain::SetLivecamForm(TLivecamForm* form) { FLivecamForm = form; }
+
+void TFormMain::FormCreate() {
+  Memo1->clear();
+  TraceMode = false;
+  Memo1->hide();
+  if (!FArguments.isEmpty() && FArguments.first() == QStringLiteral("trace")) {
+    TraceMode = true;
+    Memo1->show();
+  }
+  FillFrequencyList();
+  LastResolutionIndex = 0;
+  ColourFromPalette();
+  ResolutionText.clear();
+  Hiddenfunctions->hide();
+  RefreshDevices();
+  QGuiApplication::setApplicationDisplayName(kApplicationTitle);
+  SetCaptionToApplicationTitle();
+  readini();
+  SetCaptionToApplicationTitle();
+  StatusLabel->setText(QStringLiteral(" "));
+}
+
+void TFormMain::SetCaptionToApplicationTitle() { setWindowTitle(QGuiApplication::applicationDisplayName()); }
+
+void TFormMain::LogMe(const QString& MyMessage) {
+  std::fprintf(stderr, "%s\n", MyMessage.toLocal8Bit().constData());
+  Memo1->appendPlainText(MyMessage);
+}
+
+void TFormMain::FormCloseQuery(bool& CanClose) { CanClose = true; }
+
+void TFormMain::FormClose(TCloseAction& Action) {
+  (void)Action;  // left at its default: the window closes and the program ends
+  writeini();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  bool canClose = false;
+  FormCloseQuery(canClose);
+  if (!canClose) {
+    event->ignore();
+    return;
+  }
+  TCloseAction action = TCloseAction::caFree;
+  // A placement that cannot be written is reported; the window closes all the same.
+  try {
+    FormClose(action);
+  } catch (...) {
+    ReportError(std::current_exception());
+  }
+  if (action == TCloseAction::caNone) {
+    event->ignore();
+  } else {
+    event->accept();
+  }
+}
+
+void TFormMain::VelmarlogoClick(QObject*) { RefreshDevices(); }
+
+void TFormMain::readini() {
+  // Restoring the window placement belongs to the settings layer and is not wired yet; the window is
+  // laid out for its size all the same, as it would be after the placement was applied.
+  FormResize();
+}
+
+void TFormMain::writeini() {
+  // Saving the window placement belongs to the settings layer and is not wired yet.
+}
+
+void TFormMain::ColourFromPalette() {
+  const QColor white(0xFFFFFFFF);
+  SetFill(ColorDarkest->Fill());
+  StatusPanelColor->SetFill(ColorDark->Fill());
+  MasterColor->SetFill(white);
+  SetFontColor(cameratestlabel, ColorBright->Fill());
+  SetFontColor(powerfrequencylabel, ColorBright->Fill());
+  CameraCouldStartGlow->SetGlowColor(ColorMid->Fill());
+  CameraIconGlow->SetGlowColor(ColorBright->Fill());
+  CameraIconInnerGlow->SetGlowColor(ColorBright->Fill());
+  for (QLabel* caption : {Label1, Label2, Label3, Defaults}) SetFontColor(caption, white);
+}
+
+void TFormMain::BindRows() {
+  for (const TPropertyCatalogueEntry& entry : kPropertyCatalogue) {
+    const QString layoutName = QStringLiteral("Layout") + entry.Name();
+    for (const TPropertyRowControls& controls : Rows) {
+      if (controls.Layout->objectName() == layoutName) FRows.push_back({&entry, controls});
+    }
+  }
+  Q_ASSERT(FRows.size() == kPropertyCatalogue.size());
+}
+
+void TFormMain::ConnectHandlers() {
+  connect(Velmarlogo, &TImage::Click, this, [this](QObject* sender) { RunHandler([&] { VelmarlogoClick(sender); }); });
+  connect(ComboBoxCamera, &TListBox::Change, this,
+          [this](QObject* sender) { RunHandler([&] { ComboBoxCameraChange(sender); }); });
+  connect(ComboBoxFormat, &TListBox::Change, this,
+          [this](QObject* sender) { RunHandler([&] { ComboBoxFormatChange(sender); }); });
+  connect(ComboBoxFormat, &TListBox::DblClicked, this,
+          [this](QObject* sender) { RunHandler([&] { ComboBoxFormatDblClick(sender); }); });
+  connect(ComboBoxFrequency, &TListBox::Clicked, this,
+          [this](QObject* sender) { RunHandler([&] { ComboBoxFrequencyClick(sender); }); });
+  for (const TPropertyRow& row : FRows) {
+    connect(row.Controls.TrackBar, &TTrackBar::Changed, this,
+            [this](TTrackBar* sender) { RunHandler([&] { TrackBarChange(sender); }); });
+    QCheckBox* box = row.Controls.CheckBox;
+    connect(box, &QCheckBox::toggled, this, [this, box](bool) { RunHandler([&] { CheckBoxChange(box); }); });
+  }
+  connect(BackButton, &QPushButton::clicked, this, [this] { RunHandler([&] { BackButtonClick(BackButton); }); });
+  connect(MessageTimer, &TTimer::Timer, this,
+          [this](QObject* sender) { RunHandler([&] { MessageTimerTimer(sender); }); });
+  // RefreshTimer runs from creation; the keep-synchronised refresh it drives is not wired yet.
+}
+
+void TFormMain::RunHandler(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (...) {
+    if (FChangeDepth > 0) {
+      if (!FPendingError) FPendingError = std::current_exception();
+    } else {
+      ReportError(std::current_exception());
+    }
+  }
+}
+
+void TFormMain::RaiseChanges(const std::function<void()>& change) {
+  std::exception_ptr enclosing = std::exchange(FPendingError, nullptr);
+  ++FChangeDepth;
+  std::exception_ptr failure;
+  try {
+    change();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  --FChangeDepth;
+  if (!failure) failure = FPendingError;
+  FPendingError = enclosing;
+  if (failure) std::rethrow_exception(failure);
+}
+
+const TPropertyRow* TFormMain::RowOfTrackBar(const QObject* sender) const {
+  for (const TPropertyRow& row : FRows) {
+    if (row.Controls.TrackBar == sender) return &row;
+  }
+  return nullptr;
+}
+
+const TPropertyRow* TFormMain::RowOfCheckBox(const QObject* sender) const {
+  for (const TPropertyRow& row : FRows) {
+    if (row.Controls.CheckBox == sender) return &row;
+  }
+  return nullptr;
+}

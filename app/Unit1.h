@@ -1,0 +1,141 @@
+#pragma once
+
+// TFormMain: the main window. It owns the camera component and every control of its design, and wires
+// them together: start-up, the camera and format lists, the seventeen property rows, the support status,
+// the power-line frequency and the status messages. Each job lives in a file of its own (CameraLists,
+// PropertyRows, SupportStatus, PowerFrequency, StatusMessages, WindowLayout); the class is one.
+//
+// Every handler runs on the GUI thread. What a handler does with a failure is decided per handler; a
+// failure that escapes a user's action goes to the general error report (ErrorReport.h), and one that
+// escapes a change made by code goes back to that code, as a direct call would.
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "FCamera.h"
+#include "LiveCam.h"
+#include "MainFormDesign.h"
+#include "MessageUnit.h"
+#include "PropertyCatalogue.h"
+
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+
+// One property row: what it shows and the controls that show it.
+struct TPropertyRow {
+  const TPropertyCatalogueEntry* Entry;
+  TPropertyRowControls Controls;
+};
+
+class TFormMain : public TMainFormDesign {
+  Q_OBJECT
+
+ public:
+  inline static const QString kApplicationTitle = QStringLiteral("Tavelo V3.1");
+
+  // `arguments` are the command-line arguments after the program name; only the first one is read.
+  TFormMain(std::shared_ptr<tavelo::platform::CapturePlatform> platform, QStringList arguments,
+            QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  // The message and camera test windows are created after this one; start-up runs without them.
+  void SetMessageForm(TMessageForm* form);
+  void SetLivecamForm(TLivecamForm* form);
+  TMessageForm* MessageForm() const { return FMessageForm; }
+  TLivecamForm* LivecamForm() const { return FLivecamForm; }
+
+  // The rows in catalogue order.
+  const std::vector<TPropertyRow>& PropertyRows() const { return FRows; }
+
+  TFCamera* FCamera;  // the one camera component, owned by the window
+
+  // ---- Window state -------------------------------------------------------------------------------
+  bool TraceMode = false;
+  bool SettingTrackBars = false;  // a refresh pass of the rows is running
+  int SupportLevel = 0;           // 0 no formats, 1 formats but no live row, 2 a live row
+  QString ResolutionText;
+  int LastResolutionIndex = 0;
+  QPointer<QWidget> LastFocussedControl;
+
+  // ---- Start-up and lifecycle (Unit1.cpp) ---------------------------------------------------------
+  void FormCreate();
+  // The diagnostic log: standard error and a line in Memo1. Callers log only in trace mode: use Trace.
+  void LogMe(const QString& MyMessage);
+  void Trace(const QString& message) {
+    if (TraceMode) LogMe(message);
+  }
+  void FormCloseQuery(bool& CanClose);
+  void FormClose(TCloseAction& Action);
+  void VelmarlogoClick(QObject* Sender = nullptr);
+  // The window caption shows the application title ("Tavelo V3.1" once start-up has set it).
+  void SetCaptionToApplicationTitle();
+  void readini();
+  void writeini();
+
+  // ---- Camera and format lists (CameraLists.cpp) --------------------------------------------------
+  void RefreshDevices();
+  void SetFormats();
+  void ComboBoxCameraChange(QObject* Sender = nullptr);
+  void ComboBoxFormatChange(QObject* Sender = nullptr);
+  void ComboBoxFormatDblClick(QObject* Sender = nullptr);
+  void StartDevice();
+
+  // ---- Property rows (PropertyRows.cpp) -----------------------------------------------------------
+  void SetTrackBars();
+  void InitTrackBar(const TPropertyRowControls& row);
+  void SetTrackBar(const TPropertyRowControls& row, std::int32_t Position, TFRange Range, bool Auto);
+  void TrackBarChange(QObject* Sender);
+  void CheckBoxChange(QObject* Sender);
+
+  // ---- Support status (SupportStatus.cpp) ---------------------------------------------------------
+  void SetSupportStatus();
+
+  // ---- Power-line frequency (PowerFrequency.cpp) --------------------------------------------------
+  void FillFrequencyList();
+  void validatefrequency();
+  void ComboBoxFrequencyClick(QObject* Sender = nullptr);
+
+  // ---- Layout (WindowLayout.cpp) ------------------------------------------------------------------
+  void FormResize(QObject* Sender = nullptr);
+  void BackButtonClick(QObject* Sender = nullptr);
+
+  // ---- Questions, notices and the status message (StatusMessages.cpp) -----------------------------
+  bool MessageDlgSimple(const QString& AMessage);
+  bool ShowMessageSimple(const QString& AMessage);
+  void ShowStatusMessage(const QString& Text);
+  void MessageTimerTimer(QObject* Sender = nullptr);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BindRows();
+  void ConnectHandlers();
+  void ColourFromPalette();
+  void SelectCameraEntry(int index);
+  void SelectFormatEntry(int index);
+  void SelectRememberedFormat();
+  void ClearFormatList();
+  const TPropertyRow* RowOfTrackBar(const QObject* sender) const;
+  const TPropertyRow* RowOfCheckBox(const QObject* sender) const;
+
+  // Runs a handler raised by a control. A failure of a change that code made (inside RaiseChanges) is
+  // kept for that code; any other failure came from a user's action and goes to the error report.
+  void RunHandler(const std::function<void()>& handler);
+  // Makes a change whose handlers may fail, and raises their first failure here once it is made.
+  void RaiseChanges(const std::function<void()>& change);
+
+  QStringList FArguments;
+  QPointer<TMessageForm> FMessageForm;
+  QPointer<TLivecamForm> FLivecamForm;
+  std::vector<TPropertyRow> FRows;
+  int FChangeDepth = 0;
+  std::exception_ptr FPendingError;
+};

@@ -1,0 +1,7 @@
+#include "CameraErrors.h"
+
+#include "platform/Result.h"
+
+EOleSysError EOleSysError::FromSystem(std::int32_t errorCode) {
+  return EOleSysError(QString::fromStdString(tavelo::platform::SystemErrorMessage(errorCode)), errorCode, 0);
+}

@@ -1,0 +1,30 @@
+#include "platform/graph/GraphObjects.h"
+
+#include "platform/graph/CaptureGraphBuilder.h"
+#include "platform/graph/FilterGraph.h"
+#include "platform/graph/NullRenderer.h"
+#include "platform/graph/SampleGrabber.h"
+#include "platform/graph/WindowlessRenderer.h"
+
+namespace tavelo::platform {
+
+Result CreateGraphObject(const Guid& clsid, Iid iid, std::shared_ptr<void>& out) {
+  out.reset();
+  std::shared_ptr<Unknown> object;
+  if (clsid == guids::FilterGraph) {
+    object = std::make_shared<FilterGraph>();
+  } else if (clsid == guids::CaptureGraphBuilder2) {
+    object = std::make_shared<CaptureGraphBuilder>();
+  } else if (clsid == guids::SampleGrabber) {
+    object = std::static_pointer_cast<IBaseFilter>(std::make_shared<SampleGrabber>());
+  } else if (clsid == guids::NullRenderer) {
+    object = std::static_pointer_cast<IBaseFilter>(std::make_shared<NullRenderer>());
+  } else if (clsid == guids::VideoMixingRenderer9) {
+    object = std::static_pointer_cast<IBaseFilter>(std::make_shared<WindowlessRenderer>());
+  } else {
+    return kClassNotRegistered;
+  }
+  return object->QueryInterface(iid, out);
+}
+
+}  // namespace tavelo::platform

@@ -1,0 +1,128 @@
+#include "platform/graph/JpegCodec.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+// libjpeg reports fatal errors through a callback that must not return; the usual answer is a longjmp
+// back into the caller. Jumping over C++ destructors is undefined, so every function below that calls
+// setjmp holds only plain C data, and the vectors live in the callers.
+
+namespace tavelo::platform {
+namespace {
+
+constexpr int kMaxSide = 16384;
+
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void OnFatalError(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
+
+void OnMessage(j_common_ptr) {}  // corrupt-data warnings are not worth a line on stderr per frame
+
+bool CompressInto(const std::uint8_t* rgb, int width, int height, int quality, unsigned char** buffer,
+                  unsigned long* size) {
+  jpeg_compress_struct info;
+  ErrorManager errors;
+  info.err = jpeg_std_error(&errors.pub);
+  errors.pub.error_exit = OnFatalError;
+  errors.pub.output_message = OnMessage;
+  if (setjmp(errors.jump) != 0) {
+    jpeg_destroy_compress(&info);
+    return false;
+  }
+  jpeg_create_compress(&info);
+  jpeg_mem_dest(&info, buffer, size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(rgb + static_cast<std::size_t>(info.next_scanline) * width * 3);
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  return true;
+}
+
+bool ReadSize(const std::uint8_t* data, std::size_t size, int* width, int* height) {
+  jpeg_decompress_struct info;
+  ErrorManager errors;
+  info.err = jpeg_std_error(&errors.pub);
+  errors.pub.error_exit = OnFatalError;
+  errors.pub.output_message = OnMessage;
+  if (setjmp(errors.jump) != 0) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&info, TRUE);
+  *width = static_cast<int>(info.image_width);
+  *height = static_cast<int>(info.image_height);
+  jpeg_destroy_decompress(&info);
+  return true;
+}
+
+bool DecompressInto(const std::uint8_t* data, std::size_t size, std::uint8_t* bgra, int width, int height) {
+  jpeg_decompress_struct info;
+  ErrorManager errors;
+  info.err = jpeg_std_error(&errors.pub);
+  errors.pub.error_exit = OnFatalError;
+  errors.pub.output_message = OnMessage;
+  if (setjmp(errors.jump) != 0) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&info, TRUE);
+  info.out_color_space = JCS_EXT_BGRA;
+  jpeg_start_decompress(&info);
+  if (static_cast<int>(info.output_width) != width || static_cast<int>(info.output_height) != height) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = bgra + static_cast<std::size_t>(info.output_scanline) * width * 4;
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return true;
+}
+
+}  // namespace
+
+bool EncodeJpegRgb(const std::uint8_t* rgb, int width, int height, int quality, std::vector<std::uint8_t>& out) {
+  if (rgb == nullptr || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  const bool ok = CompressInto(rgb, width, height, quality, &buffer, &size);
+  if (ok) out.assign(buffer, buffer + size);
+  std::free(buffer);
+  return ok;
+}
+
+bool DecodeJpegToBgra(const std::uint8_t* data, std::size_t size, int& width, int& height,
+                      std::vector<std::uint8_t>& bgra) {
+  if (data == nullptr || size < 4) return false;
+  int w = 0;
+  int h = 0;
+  if (!ReadSize(data, size, &w, &h) || w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide) return false;
+  bgra.resize(static_cast<std::size_t>(w) * h * 4);
+  if (!DecompressInto(data, size, bgra.data(), w, h)) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
+}  // namespace tavelo::platform

@@ -1,0 +1,18 @@
+#include "platform/simulated/CameraProfile.h"
+
+#include <algorithm>
+
+namespace tavelo::platform::simulated {
+
+const PropertyProfile* CameraProfile::FindProperty(PropertyFamily family, std::int32_t id) const {
+  const auto it = std::find_if(properties.begin(), properties.end(),
+                               [&](const PropertyProfile& p) { return p.family == family && p.id == id; });
+  return it == properties.end() ? nullptr : &*it;
+}
+
+bool CameraProfile::HasFamily(PropertyFamily family) const {
+  return std::any_of(properties.begin(), properties.end(),
+                     [&](const PropertyProfile& p) { return p.family == family; });
+}
+
+}  // namespace tavelo::platform::simulated

@@ -1,0 +1,55 @@
+#include "platform/simulated/TextUtil.h"
+
+#include <charconv>
+
+namespace tavelo::platform::simulated {
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+template <class T>
+std::optional<T> ParseWhole(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  T value{};
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+std::string ToLowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = LowerAscii(c);
+  return lower;
+}
+
+std::optional<std::int32_t> ParseInt32(std::string_view text) { return ParseWhole<std::int32_t>(text); }
+
+std::optional<std::int64_t> ParseInt64(std::string_view text) { return ParseWhole<std::int64_t>(text); }
+
+std::optional<double> ParseDecimal(std::string_view text) { return ParseWhole<double>(text); }
+
+std::vector<std::string_view> SplitList(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    const bool separator = i == text.size() || text[i] == ',' || text[i] == ' ' || text[i] == '\t';
+    if (separator) {
+      if (i > start) pieces.push_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return pieces;
+}
+
+}  // namespace tavelo::platform::simulated

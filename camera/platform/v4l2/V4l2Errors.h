@@ -1,0 +1,33 @@
+#pragma once
+
+// How the V4L2 backend reports failures: errno values become result codes of their own, so the camera
+// component can tell a vanished camera from a busy one from a refused value, and each has a readable text.
+
+#include <cerrno>
+#include <cstdint>
+#include <string>
+
+#include "../Result.h"
+
+namespace tavelo::platform::v4l2 {
+
+// Opening the node failed for a reason other than the device being gone. Kept apart from the ioctl
+// codes because "permission denied" means something else at open (device node access) than on a control.
+constexpr std::uint32_t kFacilityOpenErrno = 0x0FB;
+constexpr Result ResultFromOpenErrno(int err) { return MakeFailure(kFacilityOpenErrno, static_cast<std::uint32_t>(err)); }
+
+// The camera is gone: every call on its node answers this from then on.
+constexpr Result kResultDisconnected = ResultFromErrno(ENODEV);
+
+// The code for a failed open() of a node; ENOENT, ENODEV and ENXIO all mean the camera went away.
+Result ResultFromOpenFailure(int err);
+
+// The code for a failed ioctl. EINVAL on a control the driver does not know is decided by the caller
+// (it means "not supported"), so it is not special here.
+Result ResultFromIoctlFailure(int err);
+
+// The readable text of an errno code, an open failure, or a not-supported / refused-value code; empty
+// for others (the media codes' texts live with the graph objects).
+std::string V4l2ErrorText(Result code);
+
+}  // namespace tavelo::platform::v4l2

@@ -1,0 +1,145 @@
+#include "V4l2PropertyAccess.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <optional>
+
+#include "../Interfaces.h"
+#include "V4l2Errors.h"
+
+namespace tavelo::platform::v4l2 {
+namespace {
+
+// The two controls behind a property; either may be missing, not both.
+struct ResolvedProperty {
+  std::optional<V4l2ControlInfo> value;
+  std::optional<V4l2ControlInfo> companion;
+  AutoKind kind = AutoKind::None;
+};
+
+// Get and Set use what the driver said before: the controls of a node do not change, and a slider move
+// should cost only the ioctls that read and write values. GetRange asks again (`askDriver`), so reading a
+// range also tells whether the camera is still there.
+Result Resolve(V4l2Device& device, const PropertyMapping& mapping, ResolvedProperty& out, bool askDriver = false) {
+  out = ResolvedProperty{};
+  out.kind = mapping.autoKind;
+  V4l2ControlInfo info;
+  Result r = device.QueryControl(mapping.valueControl, info, askDriver);
+  if (Succeeded(r)) out.value = info;
+  else if (r != kErrorNotFound) return r;
+
+  if (mapping.autoControl != 0) {
+    r = device.QueryControl(mapping.autoControl, info, askDriver);
+    if (Succeeded(r)) out.companion = info;
+    else if (r != kErrorNotFound) return r;
+  }
+  if (!out.value && !out.companion) return kErrorNotFound;
+  return kOk;
+}
+
+bool MenuOffers(const V4l2ControlInfo& info, std::int32_t index) {
+  if (!info.menuIndices.empty()) return info.OffersMenuIndex(index);
+  return index >= info.minimum && index <= info.maximum;
+}
+
+bool CompanionIsAutomatic(AutoKind kind, std::int32_t companionValue) {
+  if (kind == AutoKind::ExposureMenu)
+    return companionValue == V4L2_EXPOSURE_AUTO || companionValue == V4L2_EXPOSURE_APERTURE_PRIORITY;
+  return companionValue != 0;
+}
+
+// The companion value that makes the property automatic. For exposure, aperture priority is preferred:
+// it leaves the iris alone, and it is the automatic mode webcams offer.
+std::optional<std::int32_t> AutomaticValue(AutoKind kind, const V4l2ControlInfo& companion) {
+  if (companion.ReadOnly()) return std::nullopt;
+  if (kind != AutoKind::ExposureMenu) return 1;
+  for (std::int32_t mode : {V4L2_EXPOSURE_APERTURE_PRIORITY, V4L2_EXPOSURE_AUTO})
+    if (MenuOffers(companion, mode)) return mode;
+  return std::nullopt;
+}
+
+std::optional<std::int32_t> ManualValue(AutoKind kind, const V4l2ControlInfo& companion) {
+  if (companion.ReadOnly()) return std::nullopt;
+  if (kind != AutoKind::ExposureMenu) return 0;
+  for (std::int32_t mode : {V4L2_EXPOSURE_MANUAL, V4L2_EXPOSURE_SHUTTER_PRIORITY})
+    if (MenuOffers(companion, mode)) return mode;
+  return std::nullopt;
+}
+
+std::int32_t ToInt32(std::int64_t value) {
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// Puts the companion into the wanted mode unless it is there already.
+Result SwitchCompanion(V4l2Device& device, const ResolvedProperty& property, bool automatic) {
+  std::int32_t current = 0;
+  if (const Result r = device.GetControl(property.companion->id, current); Failed(r)) return r;
+  if (CompanionIsAutomatic(property.kind, current) == automatic) return kOk;
+  const auto wanted = automatic ? AutomaticValue(property.kind, *property.companion)
+                                : ManualValue(property.kind, *property.companion);
+  if (!wanted) return kInvalidArg;
+  return device.SetControl(property.companion->id, *wanted);
+}
+
+}  // namespace
+
+Result GetProperty(V4l2Device& device, const PropertyMapping& mapping, std::int32_t& value, std::int32_t& flags) {
+  ResolvedProperty property;
+  if (const Result r = Resolve(device, mapping, property); Failed(r)) return r;
+
+  std::int32_t mode = kPropertyFlagsManual;
+  if (property.companion) {
+    std::int32_t companionValue = 0;
+    if (const Result r = device.GetControl(property.companion->id, companionValue); Failed(r)) return r;
+    if (CompanionIsAutomatic(property.kind, companionValue)) mode = kPropertyFlagsAuto;
+  }
+  // Without a readable value control (only the automatic switch exists) the value is 0.
+  std::int32_t current = 0;
+  if (property.value && !property.value->WriteOnly()) {
+    if (const Result r = device.GetControl(property.value->id, current); Failed(r)) return r;
+  }
+  value = current;
+  flags = mode;
+  return kOk;
+}
+
+Result SetProperty(V4l2Device& device, const PropertyMapping& mapping, std::int32_t value, std::int32_t flags) {
+  if (flags != kPropertyFlagsAuto && flags != kPropertyFlagsManual) return kInvalidArg;
+  ResolvedProperty property;
+  if (const Result r = Resolve(device, mapping, property); Failed(r)) return r;
+
+  if (flags == kPropertyFlagsAuto) {
+    // The camera chooses the value itself; writing one now would be refused.
+    if (!property.companion || !AutomaticValue(property.kind, *property.companion)) return kInvalidArg;
+    return SwitchCompanion(device, property, true);
+  }
+
+  if (property.value && property.value->ReadOnly()) return ResultFromErrno(EACCES);
+  if (property.companion) {
+    if (const Result r = SwitchCompanion(device, property, false); Failed(r)) return r;
+  }
+  if (!property.value) return kOk;  // only the automatic switch exists, and it is off now
+  return device.SetControl(property.value->id, value);
+}
+
+Result GetPropertyRange(V4l2Device& device, const PropertyMapping& mapping, PropertyRange& range) {
+  ResolvedProperty property;
+  if (const Result r = Resolve(device, mapping, property, true); Failed(r)) return r;
+
+  range = PropertyRange{};
+  if (property.value) {
+    range.min = ToInt32(property.value->minimum);
+    range.max = ToInt32(property.value->maximum);
+    range.step = std::max<std::int32_t>(1, ToInt32(static_cast<std::int64_t>(
+                                               std::min<std::uint64_t>(property.value->step, INT32_MAX))));
+    range.defaultValue = ToInt32(property.value->defaultValue);
+  }
+  if (property.companion && AutomaticValue(property.kind, *property.companion)) range.capsFlags |= kPropertyFlagsAuto;
+  const bool manualReachable = !property.companion || ManualValue(property.kind, *property.companion).has_value();
+  if (property.value && !property.value->ReadOnly() && manualReachable) range.capsFlags |= kPropertyFlagsManual;
+  return kOk;
+}
+
+}  // namespace tavelo::platform::v4l2

@@ -1,0 +1,897 @@
+#include "FakeV4l2Kernel.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <stdexcept>
+
+namespace tavelo::v4l2test {
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// uvcvideo's master/slave pairs: the value control is inactive unless its master holds a manual value.
+struct MasterRule {
+  std::uint32_t slave;
+  std::uint32_t master;
+  bool exposureMenu;  // manual = manual mode or shutter priority; otherwise manual = 0
+};
+constexpr MasterRule kMasterRules[] = {
+    {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, true},
+    {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE, false},
+    {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, false},
+    {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, false},
+    {V4L2_CID_GAIN, V4L2_CID_AUTOGAIN, false},
+    {V4L2_CID_BRIGHTNESS, V4L2_CID_AUTOBRIGHTNESS, false},
+};
+
+bool MasterIsManual(const MasterRule& rule, std::int32_t masterValue) {
+  if (rule.exposureMenu) return masterValue == V4L2_EXPOSURE_MANUAL || masterValue == V4L2_EXPOSURE_SHUTTER_PRIORITY;
+  return masterValue == 0;
+}
+
+bool IsCompressed(std::uint32_t pixelFormat) {
+  return pixelFormat == V4L2_PIX_FMT_MJPEG || pixelFormat == V4L2_PIX_FMT_JPEG || pixelFormat == V4L2_PIX_FMT_H264;
+}
+
+std::uint32_t BytesPerLine(std::uint32_t pixelFormat, std::uint32_t width) {
+  switch (pixelFormat) {
+    case V4L2_PIX_FMT_YUYV:
+    case V4L2_PIX_FMT_UYVY: return width * 2;
+    case V4L2_PIX_FMT_NV12:
+    case V4L2_PIX_FMT_YUV420:
+    case V4L2_PIX_FMT_YVU420: return width;
+    case V4L2_PIX_FMT_BGR24: return width * 3;
+    case V4L2_PIX_FMT_BGR32:
+    case V4L2_PIX_FMT_XBGR32: return width * 4;
+    default: return 0;
+  }
+}
+
+std::uint32_t SizeImage(std::uint32_t pixelFormat, std::uint32_t width, std::uint32_t height) {
+  switch (pixelFormat) {
+    case V4L2_PIX_FMT_NV12:
+    case V4L2_PIX_FMT_YUV420:
+    case V4L2_PIX_FMT_YVU420: return width * height * 3 / 2;
+    case V4L2_PIX_FMT_BGR24: return width * height * 3;
+    case V4L2_PIX_FMT_BGR32:
+    case V4L2_PIX_FMT_XBGR32: return width * height * 4;
+    default: return width * height * 2;  // YUYV, and uvcvideo's buffer size for compressed formats
+  }
+}
+
+bool IsControlRequest(unsigned long request) {
+  return request == VIDIOC_QUERYCTRL || request == VIDIOC_QUERY_EXT_CTRL || request == VIDIOC_QUERYMENU ||
+         request == VIDIOC_G_CTRL || request == VIDIOC_S_CTRL;
+}
+
+// The control id an ioctl is about (before it is handled).
+std::uint32_t ControlIdOf(unsigned long request, const void* argument) {
+  if (request == VIDIOC_QUERYCTRL) return static_cast<const v4l2_queryctrl*>(argument)->id;
+  if (request == VIDIOC_QUERY_EXT_CTRL) return static_cast<const v4l2_query_ext_ctrl*>(argument)->id;
+  if (request == VIDIOC_QUERYMENU) return static_cast<const v4l2_querymenu*>(argument)->id;
+  if (request == VIDIOC_G_CTRL || request == VIDIOC_S_CTRL) return static_cast<const v4l2_control*>(argument)->id;
+  return 0;
+}
+
+double Seconds(v4l2_fract interval) {
+  return interval.denominator == 0 ? 1.0 / 30 : static_cast<double>(interval.numerator) / interval.denominator;
+}
+
+void CopyName(char* target, std::size_t size, const std::string& name) {
+  std::memset(target, 0, size);
+  std::memcpy(target, name.data(), std::min(size - 1, name.size()));
+}
+
+}  // namespace
+
+struct FakeV4l2Kernel::Buffer {
+  std::vector<std::uint8_t> memory;
+  std::uint32_t offset = 0;
+  int mapped = 0;
+};
+
+struct FakeV4l2Kernel::Camera {
+  FakeCameraModel model;
+  bool foreign = false;  // not a V4L2 device
+  bool gone = false;
+  int denyOpenErr = 0;
+  bool streamingElsewhere = false;
+  bool olderKernel = false;
+  int vanishCountdown = 0;
+  struct PendingFailure {
+    unsigned long request;
+    int err;
+    int times;
+    std::uint32_t controlId;
+  };
+  std::vector<PendingFailure> failures;
+  std::vector<fs::path> files;
+
+  // The current format.
+  std::uint32_t pixelFormat = 0;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  v4l2_fract interval{0, 0};
+
+  // Streaming.
+  std::vector<Buffer> buffers;
+  std::deque<std::uint32_t> queue;  // buffers handed to the driver, in order
+  int owner = -1;                   // the descriptor that holds the buffers
+  bool streaming = false;
+  Clock::time_point nextFrame;
+  std::uint32_t sequence = 0;
+
+  FakeControl* Control(std::uint32_t id) {
+    for (FakeControl& control : model.controls)
+      if (control.id == id && (control.flags & V4L2_CTRL_FLAG_DISABLED) == 0) return &control;
+    return nullptr;
+  }
+  bool Inactive(std::uint32_t id) {
+    for (const MasterRule& rule : kMasterRules) {
+      if (rule.slave != id) continue;
+      const FakeControl* master = Control(rule.master);
+      if (master != nullptr && !MasterIsManual(rule, master->value)) return true;
+    }
+    return false;
+  }
+  const FakeFormat* Format(std::uint32_t code) const {
+    for (const FakeFormat& format : model.formats)
+      if (format.pixelFormat == code) return &format;
+    return nullptr;
+  }
+};
+
+// ---- FakeCamera ---------------------------------------------------------------------------------------
+
+void FakeCamera::Unplug() {
+  std::lock_guard lock(kernel_.mutex_);
+  kernel_.UnplugLocked(*kernel_.cameras_[index_]);
+}
+
+void FakeCamera::VanishAfterIoctls(int count) {
+  std::lock_guard lock(kernel_.mutex_);
+  kernel_.cameras_[index_]->vanishCountdown = count;
+}
+
+void FakeCamera::DenyOpen(int err) {
+  std::lock_guard lock(kernel_.mutex_);
+  kernel_.cameras_[index_]->denyOpenErr = err;
+}
+
+void FakeCamera::SetStreamingElsewhere(bool streaming) {
+  std::lock_guard lock(kernel_.mutex_);
+  kernel_.cameras_[index_]->streamingElsewhere = streaming;
+}
+
+void FakeCamera::FailNext(unsigned long request, int err, int times, std::uint32_t controlId) {
+  std::lock_guard lock(kernel_.mutex_);
+  kernel_.cameras_[index_]->failures.push_back({request, err, times, controlId});
+}
+
+void FakeCamera::SetOlderKernel(bool older) {
+  std::lock_guard lock(kernel_.mutex_);
+  kernel_.cameras_[index_]->olderKernel = older;
+}
+
+std::int32_t FakeCamera::Value(std::uint32_t controlId) const {
+  std::lock_guard lock(kernel_.mutex_);
+  const FakeControl* control = kernel_.cameras_[index_]->Control(controlId);
+  if (control == nullptr) throw std::logic_error("the fake camera has no control " + std::to_string(controlId));
+  return control->value;
+}
+
+void FakeCamera::SetValue(std::uint32_t controlId, std::int32_t value) {
+  std::lock_guard lock(kernel_.mutex_);
+  FakeControl* control = kernel_.cameras_[index_]->Control(controlId);
+  if (control == nullptr) throw std::logic_error("the fake camera has no control " + std::to_string(controlId));
+  control->value = value;
+}
+
+bool FakeCamera::IsStreaming() const {
+  std::lock_guard lock(kernel_.mutex_);
+  return kernel_.cameras_[index_]->streaming;
+}
+
+std::uint32_t FakeCamera::FramesDelivered() const {
+  std::lock_guard lock(kernel_.mutex_);
+  return kernel_.cameras_[index_]->sequence;
+}
+
+// ---- The kernel ---------------------------------------------------------------------------------------
+
+FakeV4l2Kernel::FakeV4l2Kernel() {
+  std::string pattern = (fs::temp_directory_path() / "tavelo-fake-v4l2-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary directory");
+  directory_ = pattern;
+  fs::create_directories(directory_ / "v4l" / "by-id");
+  fs::create_directories(directory_ / "v4l" / "by-path");
+}
+
+FakeV4l2Kernel::~FakeV4l2Kernel() {
+  std::error_code error;
+  fs::remove_all(directory_, error);
+}
+
+FakeCamera& FakeV4l2Kernel::Plug(const FakeCameraModel& model) {
+  std::lock_guard lock(mutex_);
+  auto camera = std::make_unique<Camera>();
+  camera->model = model;
+  if (!model.formats.empty()) {
+    const FakeFormat& first = model.formats.front();
+    camera->pixelFormat = first.pixelFormat;
+    if (!first.sizes.empty()) {
+      camera->width = first.sizes.front().width;
+      camera->height = first.sizes.front().height;
+      if (!first.sizes.front().intervals.empty()) camera->interval = first.sizes.front().intervals.front();
+    } else if (first.sizeRange) {
+      camera->width = first.sizeRange->max_width;
+      camera->height = first.sizeRange->max_height;
+    }
+    if (first.intervalRange) camera->interval = first.intervalRange->min;
+  }
+
+  const std::size_t index = cameras_.size();
+  auto handle = std::unique_ptr<FakeCamera>(new FakeCamera(*this, index));
+  const fs::path node = directory_ / ("video" + std::to_string(nextNode_++));
+  std::ofstream(node).put('\n');
+  camera->files.push_back(node);
+  nodes_[node.string()] = index;
+  handle->node_ = node.string();
+  const auto link = [&](const char* kind, const std::string& name, const fs::path& target) {
+    if (name.empty()) return;
+    const fs::path path = directory_ / "v4l" / kind / name;
+    fs::create_symlink(fs::path("../..") / target.filename(), path);
+    camera->files.push_back(path);
+  };
+  link("by-id", model.byIdName, node);
+  link("by-path", model.byPathName, node);
+
+  if (model.metadataNode) {
+    const fs::path meta = directory_ / ("video" + std::to_string(nextNode_++));
+    std::ofstream(meta).put('\n');
+    camera->files.push_back(meta);
+    nodes_[meta.string()] = index;
+    metadataNodes_[meta.string()] = true;
+    handle->metaNode_ = meta.string();
+    const auto metaName = [](std::string name) {
+      const auto at = name.rfind("index0");
+      if (at != std::string::npos) name.replace(at, 6, "index1");
+      return name;
+    };
+    link("by-id", metaName(model.byIdName), meta);
+    link("by-path", metaName(model.byPathName), meta);
+  }
+  cameras_.push_back(std::move(camera));
+  handles_.push_back(std::move(handle));
+  return *handles_.back();
+}
+
+std::string FakeV4l2Kernel::AddForeignNode() {
+  std::lock_guard lock(mutex_);
+  auto camera = std::make_unique<Camera>();
+  camera->foreign = true;
+  const fs::path node = directory_ / ("video" + std::to_string(nextNode_++));
+  std::ofstream(node).put('\n');
+  camera->files.push_back(node);
+  nodes_[node.string()] = cameras_.size();
+  cameras_.push_back(std::move(camera));
+  handles_.push_back(std::unique_ptr<FakeCamera>(new FakeCamera(*this, cameras_.size() - 1)));
+  return node.string();
+}
+
+int FakeV4l2Kernel::Fail(int err) const {
+  errno = err;
+  return -1;
+}
+
+int FakeV4l2Kernel::Open(const char* path, int) {
+  std::lock_guard lock(mutex_);
+  const auto node = nodes_.find(fs::path(path).lexically_normal().string());
+  if (node == nodes_.end()) return Fail(ENOENT);
+  Camera& camera = *cameras_[node->second];
+  if (camera.gone) return Fail(ENOENT);
+  const bool metadata = metadataNodes_.count(node->first) != 0;
+  if (!metadata && camera.denyOpenErr != 0) return Fail(camera.denyOpenErr);
+  const int fd = nextFd_++;
+  descriptors_[fd] = Descriptor{node->second, metadata};
+  return fd;
+}
+
+int FakeV4l2Kernel::Close(int fd) {
+  std::lock_guard lock(mutex_);
+  const auto it = descriptors_.find(fd);
+  if (it == descriptors_.end()) return Fail(EBADF);
+  Camera& camera = *cameras_[it->second.camera];
+  if (camera.owner == fd) {
+    // Closing the owner ends the stream; the buffers go once they are no longer mapped.
+    StopStreamingLocked(camera);
+    camera.owner = -1;
+    const bool mapped = std::any_of(camera.buffers.begin(), camera.buffers.end(),
+                                    [](const Buffer& buffer) { return buffer.mapped > 0; });
+    if (!mapped) camera.buffers.clear();
+  }
+  descriptors_.erase(it);
+  return 0;
+}
+
+void FakeV4l2Kernel::UnplugLocked(Camera& camera) {
+  if (camera.gone) return;
+  camera.gone = true;
+  camera.streaming = false;
+  std::error_code error;
+  for (const fs::path& file : camera.files) fs::remove(file, error);
+  changed_.notify_all();
+}
+
+void FakeV4l2Kernel::StopStreamingLocked(Camera& camera) {
+  camera.streaming = false;
+  camera.queue.clear();
+}
+
+bool FakeV4l2Kernel::FrameDueLocked(const Camera& camera) const {
+  return camera.streaming && !camera.queue.empty() && Clock::now() >= camera.nextFrame;
+}
+
+int FakeV4l2Kernel::Ioctl(int fd, unsigned long request, void* argument) {
+  std::lock_guard lock(mutex_);
+  IoctlRecord record;
+  record.fd = fd;
+  record.request = request;
+  record.controlId = ControlIdOf(request, argument);
+  if (request == VIDIOC_S_CTRL) record.value = static_cast<const v4l2_control*>(argument)->value;
+
+  const auto it = descriptors_.find(fd);
+  int result;
+  if (it == descriptors_.end()) {
+    errno = EBADF;
+    result = -1;
+  } else {
+    result = HandleIoctl(fd, it->second, request, argument, record.controlId);
+  }
+  const int err = result == 0 ? 0 : errno;
+  record.err = err;
+  log_.push_back(record);
+  errno = err;
+  return result;
+}
+
+int FakeV4l2Kernel::HandleIoctl(int fd, const Descriptor& descriptor, unsigned long request, void* argument,
+                                std::uint32_t controlId) {
+  Camera& camera = *cameras_[descriptor.camera];
+  if (camera.vanishCountdown > 0 && --camera.vanishCountdown == 0) UnplugLocked(camera);
+  if (camera.gone) return Fail(ENODEV);
+  if (camera.foreign) return Fail(ENOTTY);
+
+  for (auto failure = camera.failures.begin(); failure != camera.failures.end(); ++failure) {
+    if (failure->request != request) continue;
+    if (failure->controlId != 0 && failure->controlId != controlId) continue;
+    const int err = failure->err;
+    if (--failure->times <= 0) camera.failures.erase(failure);
+    return Fail(err);
+  }
+
+  if (request == VIDIOC_QUERYCAP) {
+    auto* capability = static_cast<v4l2_capability*>(argument);
+    std::memset(capability, 0, sizeof *capability);
+    CopyName(reinterpret_cast<char*>(capability->driver), sizeof capability->driver, camera.model.driver);
+    CopyName(reinterpret_cast<char*>(capability->card), sizeof capability->card, camera.model.card);
+    CopyName(reinterpret_cast<char*>(capability->bus_info), sizeof capability->bus_info, camera.model.busInfo);
+    capability->version = 0x060100;
+    // As uvcvideo: the device's capabilities cover both nodes; device_caps tells the node's own.
+    capability->capabilities = V4L2_CAP_DEVICE_CAPS | V4L2_CAP_STREAMING | V4L2_CAP_VIDEO_CAPTURE |
+                               (camera.model.metadataNode ? V4L2_CAP_META_CAPTURE : 0);
+    capability->device_caps = descriptor.metadata ? V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING
+                                                  : V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
+    return 0;
+  }
+  if (IsControlRequest(request)) {
+    if (descriptor.metadata) return Fail(ENOTTY);  // uvcvideo's metadata node has no control ioctls
+    return ControlIoctl(camera, request, argument);
+  }
+  switch (request) {
+    case VIDIOC_ENUM_FMT:
+    case VIDIOC_ENUM_FRAMESIZES:
+    case VIDIOC_ENUM_FRAMEINTERVALS:
+    case VIDIOC_G_FMT:
+    case VIDIOC_S_FMT:
+    case VIDIOC_TRY_FMT:
+    case VIDIOC_G_PARM:
+    case VIDIOC_S_PARM: return FormatIoctl(camera, descriptor.metadata, request, argument);
+    case VIDIOC_REQBUFS:
+    case VIDIOC_QUERYBUF:
+    case VIDIOC_QBUF:
+    case VIDIOC_DQBUF:
+    case VIDIOC_STREAMON:
+    case VIDIOC_STREAMOFF:
+      if (descriptor.metadata) return Fail(EINVAL);
+      return StreamIoctl(camera, fd, request, argument);
+    default: return Fail(ENOTTY);
+  }
+}
+
+int FakeV4l2Kernel::ControlIoctl(Camera& camera, unsigned long request, void* argument) {
+  const auto flagsOf = [&](const FakeControl& control) {
+    return control.flags | (camera.Inactive(control.id) ? V4L2_CTRL_FLAG_INACTIVE : 0u);
+  };
+  // NEXT_CTRL asks for the first control after the given id.
+  const auto find = [&](std::uint32_t id) -> FakeControl* {
+    if ((id & V4L2_CTRL_FLAG_NEXT_CTRL) == 0) return camera.Control(id);
+    const std::uint32_t after = id & ~(V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND);
+    FakeControl* best = nullptr;
+    for (FakeControl& control : camera.model.controls)
+      if ((control.flags & V4L2_CTRL_FLAG_DISABLED) == 0 && control.id > after && (best == nullptr || control.id < best->id))
+        best = &control;
+    return best;
+  };
+
+  switch (request) {
+    case VIDIOC_QUERYCTRL: {
+      auto* query = static_cast<v4l2_queryctrl*>(argument);
+      FakeControl* control = find(query->id);
+      if (control == nullptr) return Fail(EINVAL);
+      std::memset(query, 0, sizeof *query);
+      query->id = control->id;
+      query->type = control->type;
+      CopyName(reinterpret_cast<char*>(query->name), sizeof query->name, control->name);
+      query->minimum = static_cast<std::int32_t>(control->minimum);
+      query->maximum = static_cast<std::int32_t>(control->maximum);
+      query->step = static_cast<std::int32_t>(control->step);
+      query->default_value = static_cast<std::int32_t>(control->defaultValue);
+      query->flags = flagsOf(*control);
+      return 0;
+    }
+    case VIDIOC_QUERY_EXT_CTRL: {
+      auto* query = static_cast<v4l2_query_ext_ctrl*>(argument);
+      FakeControl* control = find(query->id);
+      if (control == nullptr) return Fail(EINVAL);
+      std::memset(query, 0, sizeof *query);
+      query->id = control->id;
+      query->type = control->type;
+      CopyName(query->name, sizeof query->name, control->name);
+      query->minimum = control->minimum;
+      query->maximum = control->maximum;
+      query->step = control->step;
+      query->default_value = control->defaultValue;
+      query->flags = flagsOf(*control);
+      query->elem_size = 4;
+      query->elems = 1;
+      return 0;
+    }
+    case VIDIOC_QUERYMENU: {
+      auto* item = static_cast<v4l2_querymenu*>(argument);
+      FakeControl* control = camera.Control(item->id);
+      if (control == nullptr ||
+          (control->type != V4L2_CTRL_TYPE_MENU && control->type != V4L2_CTRL_TYPE_INTEGER_MENU))
+        return Fail(EINVAL);
+      const auto entry = control->menu.find(item->index);
+      if (entry == control->menu.end()) return Fail(EINVAL);
+      const std::uint32_t index = item->index;
+      std::memset(item, 0, sizeof *item);
+      item->id = control->id;
+      item->index = index;
+      CopyName(reinterpret_cast<char*>(item->name), sizeof item->name, entry->second);
+      return 0;
+    }
+    case VIDIOC_G_CTRL: {
+      auto* value = static_cast<v4l2_control*>(argument);
+      FakeControl* control = camera.Control(value->id);
+      if (control == nullptr) return Fail(EINVAL);
+      if ((control->flags & V4L2_CTRL_FLAG_WRITE_ONLY) != 0) return Fail(EACCES);
+      value->value = control->value;
+      return 0;
+    }
+    case VIDIOC_S_CTRL: {
+      auto* value = static_cast<v4l2_control*>(argument);
+      FakeControl* control = camera.Control(value->id);
+      if (control == nullptr) return Fail(EINVAL);
+      if ((control->flags & V4L2_CTRL_FLAG_READ_ONLY) != 0) return Fail(EACCES);
+      if (camera.Inactive(control->id)) return Fail(camera.olderKernel ? EIO : EACCES);
+      std::int64_t wanted = value->value;
+      switch (control->type) {
+        case V4L2_CTRL_TYPE_MENU:
+        case V4L2_CTRL_TYPE_INTEGER_MENU:
+          if (wanted < control->minimum || wanted > control->maximum) return Fail(ERANGE);
+          if (control->menu.count(static_cast<std::uint32_t>(wanted)) == 0) return Fail(EINVAL);
+          break;
+        case V4L2_CTRL_TYPE_BOOLEAN: wanted = std::clamp<std::int64_t>(wanted, 0, 1); break;
+        default: {
+          const std::int64_t step = control->step == 0 ? 1 : static_cast<std::int64_t>(control->step);
+          wanted = std::clamp(wanted, control->minimum, control->maximum);
+          wanted = control->minimum + (wanted - control->minimum + step / 2) / step * step;
+          wanted = std::clamp(wanted, control->minimum, control->maximum);
+          break;
+        }
+      }
+      control->value = static_cast<std::int32_t>(wanted);
+      value->value = control->value;
+      return 0;
+    }
+    default: return Fail(ENOTTY);
+  }
+}
+
+int FakeV4l2Kernel::FormatIoctl(Camera& camera, bool metadata, unsigned long request, void* argument) {
+  // The metadata node speaks only its own buffer type; video requests fail there.
+  if (metadata) return Fail(EINVAL);
+
+  switch (request) {
+    case VIDIOC_ENUM_FMT: {
+      auto* description = static_cast<v4l2_fmtdesc*>(argument);
+      if (description->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      if (description->index >= camera.model.formats.size()) return Fail(EINVAL);
+      const FakeFormat& format = camera.model.formats[description->index];
+      description->pixelformat = format.pixelFormat;
+      description->flags = IsCompressed(format.pixelFormat) ? V4L2_FMT_FLAG_COMPRESSED : 0;
+      CopyName(reinterpret_cast<char*>(description->description), sizeof description->description, format.description);
+      return 0;
+    }
+    case VIDIOC_ENUM_FRAMESIZES: {
+      auto* size = static_cast<v4l2_frmsizeenum*>(argument);
+      const FakeFormat* format = camera.Format(size->pixel_format);
+      if (format == nullptr) return Fail(EINVAL);
+      if (format->sizeRange) {
+        if (size->index != 0) return Fail(EINVAL);
+        size->type = format->continuousSizes ? V4L2_FRMSIZE_TYPE_CONTINUOUS : V4L2_FRMSIZE_TYPE_STEPWISE;
+        size->stepwise = *format->sizeRange;
+        return 0;
+      }
+      if (size->index >= format->sizes.size()) return Fail(EINVAL);
+      size->type = V4L2_FRMSIZE_TYPE_DISCRETE;
+      size->discrete.width = format->sizes[size->index].width;
+      size->discrete.height = format->sizes[size->index].height;
+      return 0;
+    }
+    case VIDIOC_ENUM_FRAMEINTERVALS: {
+      auto* interval = static_cast<v4l2_frmivalenum*>(argument);
+      const FakeFormat* format = camera.Format(interval->pixel_format);
+      if (format == nullptr) return Fail(EINVAL);
+      const FakeFrameSize* size = nullptr;
+      for (const FakeFrameSize& candidate : format->sizes)
+        if (candidate.width == interval->width && candidate.height == interval->height) size = &candidate;
+      const bool inRange = format->sizeRange && interval->width >= format->sizeRange->min_width &&
+                           interval->width <= format->sizeRange->max_width &&
+                           interval->height >= format->sizeRange->min_height &&
+                           interval->height <= format->sizeRange->max_height;
+      if (size == nullptr && !inRange) return Fail(EINVAL);
+      if (format->intervalRange) {
+        if (interval->index != 0) return Fail(EINVAL);
+        interval->type = format->continuousIntervals ? V4L2_FRMIVAL_TYPE_CONTINUOUS : V4L2_FRMIVAL_TYPE_STEPWISE;
+        interval->stepwise = *format->intervalRange;
+        return 0;
+      }
+      if (size == nullptr || interval->index >= size->intervals.size()) return Fail(EINVAL);
+      interval->type = V4L2_FRMIVAL_TYPE_DISCRETE;
+      interval->discrete = size->intervals[interval->index];
+      return 0;
+    }
+    case VIDIOC_G_FMT: {
+      auto* format = static_cast<v4l2_format*>(argument);
+      if (format->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      std::memset(&format->fmt, 0, sizeof format->fmt);
+      format->fmt.pix.width = camera.width;
+      format->fmt.pix.height = camera.height;
+      format->fmt.pix.pixelformat = camera.pixelFormat;
+      format->fmt.pix.field = V4L2_FIELD_NONE;
+      format->fmt.pix.bytesperline = BytesPerLine(camera.pixelFormat, camera.width);
+      format->fmt.pix.sizeimage = SizeImage(camera.pixelFormat, camera.width, camera.height);
+      format->fmt.pix.colorspace = V4L2_COLORSPACE_SRGB;
+      return 0;
+    }
+    case VIDIOC_S_FMT:
+    case VIDIOC_TRY_FMT: {
+      auto* format = static_cast<v4l2_format*>(argument);
+      if (format->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      if (request == VIDIOC_S_FMT && (camera.streamingElsewhere || !camera.buffers.empty())) return Fail(EBUSY);
+      // Like uvcvideo: an unknown pixel format becomes the first one, the size the nearest offered.
+      const FakeFormat* chosen = camera.Format(format->fmt.pix.pixelformat);
+      if (chosen == nullptr) chosen = &camera.model.formats.front();
+      std::uint32_t width = format->fmt.pix.width;
+      std::uint32_t height = format->fmt.pix.height;
+      const FakeFrameSize* size = nullptr;
+      if (!chosen->sizes.empty()) {
+        std::int64_t best = -1;
+        for (const FakeFrameSize& candidate : chosen->sizes) {
+          const std::int64_t distance = std::llabs(static_cast<std::int64_t>(candidate.width) * candidate.height -
+                                                   static_cast<std::int64_t>(width) * height);
+          if (best < 0 || distance < best) {
+            best = distance;
+            size = &candidate;
+          }
+        }
+        width = size->width;
+        height = size->height;
+      } else if (chosen->sizeRange) {
+        width = std::clamp(width, chosen->sizeRange->min_width, chosen->sizeRange->max_width);
+        height = std::clamp(height, chosen->sizeRange->min_height, chosen->sizeRange->max_height);
+      }
+      std::memset(&format->fmt, 0, sizeof format->fmt);
+      format->fmt.pix.width = width;
+      format->fmt.pix.height = height;
+      format->fmt.pix.pixelformat = chosen->pixelFormat;
+      format->fmt.pix.field = V4L2_FIELD_NONE;
+      format->fmt.pix.bytesperline = BytesPerLine(chosen->pixelFormat, width);
+      format->fmt.pix.sizeimage = SizeImage(chosen->pixelFormat, width, height);
+      format->fmt.pix.colorspace = V4L2_COLORSPACE_SRGB;
+      if (request == VIDIOC_S_FMT) {
+        camera.pixelFormat = chosen->pixelFormat;
+        camera.width = width;
+        camera.height = height;
+        if (size != nullptr && !size->intervals.empty()) camera.interval = size->intervals.front();
+        else if (chosen->intervalRange) camera.interval = chosen->intervalRange->min;
+      }
+      return 0;
+    }
+    case VIDIOC_G_PARM: {
+      auto* parameters = static_cast<v4l2_streamparm*>(argument);
+      if (parameters->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      std::memset(&parameters->parm, 0, sizeof parameters->parm);
+      parameters->parm.capture.capability = V4L2_CAP_TIMEPERFRAME;
+      parameters->parm.capture.timeperframe = camera.interval;
+      parameters->parm.capture.readbuffers = 0;
+      return 0;
+    }
+    case VIDIOC_S_PARM: {
+      auto* parameters = static_cast<v4l2_streamparm*>(argument);
+      if (parameters->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      if (camera.streamingElsewhere || camera.streaming) return Fail(EBUSY);
+      // The nearest interval the current size offers.
+      const FakeFormat* format = camera.Format(camera.pixelFormat);
+      v4l2_fract wanted = parameters->parm.capture.timeperframe;
+      if (wanted.denominator == 0) wanted = camera.interval;
+      v4l2_fract chosen = camera.interval;
+      if (format != nullptr) {
+        double best = -1;
+        for (const FakeFrameSize& size : format->sizes) {
+          if (size.width != camera.width || size.height != camera.height) continue;
+          for (const v4l2_fract& interval : size.intervals) {
+            const double distance = std::abs(Seconds(interval) - Seconds(wanted));
+            if (best < 0 || distance < best) {
+              best = distance;
+              chosen = interval;
+            }
+          }
+        }
+        if (format->intervalRange) chosen = wanted;
+      }
+      camera.interval = chosen;
+      std::memset(&parameters->parm, 0, sizeof parameters->parm);
+      parameters->parm.capture.capability = V4L2_CAP_TIMEPERFRAME;
+      parameters->parm.capture.timeperframe = chosen;
+      return 0;
+    }
+    default: return Fail(ENOTTY);
+  }
+}
+
+int FakeV4l2Kernel::StreamIoctl(Camera& camera, int fd, unsigned long request, void* argument) {
+  switch (request) {
+    case VIDIOC_REQBUFS: {
+      auto* buffers = static_cast<v4l2_requestbuffers*>(argument);
+      if (buffers->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buffers->memory != V4L2_MEMORY_MMAP) return Fail(EINVAL);
+      if (camera.streamingElsewhere) return Fail(EBUSY);
+      if (camera.owner != -1 && camera.owner != fd) return Fail(EBUSY);
+      const bool mapped = std::any_of(camera.buffers.begin(), camera.buffers.end(),
+                                      [](const Buffer& buffer) { return buffer.mapped > 0; });
+      if (mapped) return Fail(EBUSY);  // as videobuf2: buffers cannot be freed while mapped
+      StopStreamingLocked(camera);
+      camera.buffers.clear();
+      camera.owner = -1;
+      if (buffers->count == 0) return 0;
+      const std::uint32_t count = std::clamp<std::uint32_t>(buffers->count, 2, 8);
+      const std::uint32_t length = SizeImage(camera.pixelFormat, camera.width, camera.height);
+      camera.buffers.resize(count);
+      for (std::uint32_t index = 0; index < count; ++index) {
+        camera.buffers[index].memory.assign(length, 0);
+        camera.buffers[index].offset = index * 0x1000000u;
+      }
+      camera.owner = fd;
+      buffers->count = count;
+      return 0;
+    }
+    case VIDIOC_QUERYBUF:
+    case VIDIOC_QBUF: {
+      auto* buffer = static_cast<v4l2_buffer*>(argument);
+      if (camera.owner != fd) return Fail(EBUSY);
+      if (buffer->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buffer->memory != V4L2_MEMORY_MMAP) return Fail(EINVAL);
+      if (buffer->index >= camera.buffers.size()) return Fail(EINVAL);
+      const bool queued =
+          std::find(camera.queue.begin(), camera.queue.end(), buffer->index) != camera.queue.end();
+      if (request == VIDIOC_QBUF) {
+        if (queued) return Fail(EINVAL);
+        camera.queue.push_back(buffer->index);
+        changed_.notify_all();
+        return 0;
+      }
+      const Buffer& stored = camera.buffers[buffer->index];
+      buffer->length = static_cast<std::uint32_t>(stored.memory.size());
+      buffer->m.offset = stored.offset;
+      buffer->flags = (stored.mapped > 0 ? V4L2_BUF_FLAG_MAPPED : 0u) | (queued ? V4L2_BUF_FLAG_QUEUED : 0u);
+      return 0;
+    }
+    case VIDIOC_DQBUF: {
+      auto* buffer = static_cast<v4l2_buffer*>(argument);
+      if (camera.owner != fd) return Fail(EBUSY);
+      if (!camera.streaming) return Fail(EINVAL);
+      if (!FrameDueLocked(camera)) return Fail(EAGAIN);
+      const std::uint32_t index = camera.queue.front();
+      camera.queue.pop_front();
+      Buffer& stored = camera.buffers[index];
+      const auto bytes = static_cast<std::uint32_t>(IsCompressed(camera.pixelFormat) ? stored.memory.size() / 4
+                                                                                      : stored.memory.size());
+      std::fill(stored.memory.begin(), stored.memory.begin() + bytes, static_cast<std::uint8_t>(camera.sequence));
+      const auto now = Clock::now();
+      const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count();
+      buffer->index = index;
+      buffer->bytesused = bytes;
+      buffer->sequence = camera.sequence++;
+      buffer->field = V4L2_FIELD_NONE;
+      buffer->timestamp.tv_sec = micros / 1000000;
+      buffer->timestamp.tv_usec = micros % 1000000;
+      buffer->flags = V4L2_BUF_FLAG_MAPPED | V4L2_BUF_FLAG_DONE | V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC;
+      buffer->length = static_cast<std::uint32_t>(stored.memory.size());
+      buffer->m.offset = stored.offset;
+      const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Seconds(camera.interval)));
+      camera.nextFrame = std::max(camera.nextFrame + period, now);
+      return 0;
+    }
+    case VIDIOC_STREAMON:
+    case VIDIOC_STREAMOFF: {
+      const int type = *static_cast<const int*>(argument);
+      if (type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      if (request == VIDIOC_STREAMON) {
+        if (camera.streamingElsewhere) return Fail(EBUSY);
+        if (camera.owner != fd || camera.buffers.empty()) return Fail(EINVAL);
+        if (!camera.streaming) {
+          camera.streaming = true;
+          camera.nextFrame = Clock::now();
+        }
+        changed_.notify_all();
+        return 0;
+      }
+      if (camera.owner != fd) return Fail(EBUSY);
+      StopStreamingLocked(camera);
+      return 0;
+    }
+    default: return Fail(ENOTTY);
+  }
+}
+
+void* FakeV4l2Kernel::Mmap(void*, std::size_t length, int, int flags, int fd, off_t offset) {
+  std::lock_guard lock(mutex_);
+  const auto it = descriptors_.find(fd);
+  if (it == descriptors_.end()) {
+    errno = EBADF;
+    return MAP_FAILED;
+  }
+  Camera& camera = *cameras_[it->second.camera];
+  if (camera.gone) {
+    errno = ENODEV;
+    return MAP_FAILED;
+  }
+  if ((flags & MAP_SHARED) == 0) {
+    errno = EINVAL;
+    return MAP_FAILED;
+  }
+  for (Buffer& buffer : camera.buffers) {
+    if (buffer.offset != static_cast<std::uint32_t>(offset) || length > buffer.memory.size()) continue;
+    ++buffer.mapped;
+    mappings_[buffer.memory.data()] = length;
+    return buffer.memory.data();
+  }
+  errno = EINVAL;
+  return MAP_FAILED;
+}
+
+int FakeV4l2Kernel::Munmap(void* address, std::size_t length) {
+  std::lock_guard lock(mutex_);
+  const auto mapping = mappings_.find(address);
+  if (mapping == mappings_.end() || mapping->second != length) return Fail(EINVAL);
+  mappings_.erase(mapping);
+  for (auto& camera : cameras_)
+    for (Buffer& buffer : camera->buffers)
+      if (buffer.memory.data() == address) --buffer.mapped;
+  return 0;
+}
+
+int FakeV4l2Kernel::Poll(pollfd* fds, nfds_t count, int timeoutMs) {
+  std::unique_lock lock(mutex_);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 3600000 : timeoutMs);
+  for (;;) {
+    int ready = 0;
+    auto wakeAt = deadline;
+    for (nfds_t i = 0; i < count; ++i) {
+      fds[i].revents = 0;
+      const auto it = descriptors_.find(fds[i].fd);
+      if (it == descriptors_.end()) {
+        fds[i].revents = POLLNVAL;
+      } else {
+        const Camera& camera = *cameras_[it->second.camera];
+        if (camera.gone) fds[i].revents = POLLERR | POLLHUP;
+        else if (camera.owner != fds[i].fd || !camera.streaming) fds[i].revents = POLLERR;  // as videobuf2
+        else if (FrameDueLocked(camera)) fds[i].revents = fds[i].events & POLLIN;
+        else if (!camera.queue.empty()) wakeAt = std::min(wakeAt, camera.nextFrame);
+      }
+      if (fds[i].revents != 0) ++ready;
+    }
+    if (ready > 0) return ready;
+    if (Clock::now() >= deadline) return 0;
+    changed_.wait_until(lock, wakeAt);
+  }
+}
+
+std::vector<IoctlRecord> FakeV4l2Kernel::Log() const {
+  std::lock_guard lock(mutex_);
+  return log_;
+}
+
+void FakeV4l2Kernel::ClearLog() {
+  std::lock_guard lock(mutex_);
+  log_.clear();
+}
+
+int FakeV4l2Kernel::OpenDescriptors() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(descriptors_.size());
+}
+
+int FakeV4l2Kernel::LiveMappings() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(mappings_.size());
+}
+
+std::string FakeV4l2Kernel::ControlName(std::uint32_t id) const {
+  for (const auto& camera : cameras_)
+    if (const FakeControl* control = camera->model.FindControl(id)) return control->name;
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08x", id);
+  return text;
+}
+
+std::vector<std::string> FakeV4l2Kernel::LogText() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> lines;
+  for (const IoctlRecord& record : log_) {
+    std::string line = RequestName(record.request);
+    if (IsControlRequest(record.request)) line += " " + ControlName(record.controlId);
+    if (record.request == VIDIOC_S_CTRL) line += "=" + std::to_string(record.value);
+    if (record.err != 0) line += " -> " + ErrnoName(record.err);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string FakeV4l2Kernel::RequestName(unsigned long request) {
+  static const std::map<unsigned long, std::string> kNames = {
+      {VIDIOC_QUERYCAP, "QUERYCAP"},         {VIDIOC_QUERYCTRL, "QUERYCTRL"},
+      {VIDIOC_QUERY_EXT_CTRL, "QUERY_EXT_CTRL"}, {VIDIOC_QUERYMENU, "QUERYMENU"},
+      {VIDIOC_G_CTRL, "G_CTRL"},             {VIDIOC_S_CTRL, "S_CTRL"},
+      {VIDIOC_G_EXT_CTRLS, "G_EXT_CTRLS"},   {VIDIOC_S_EXT_CTRLS, "S_EXT_CTRLS"},
+      {VIDIOC_ENUM_FMT, "ENUM_FMT"},         {VIDIOC_ENUM_FRAMESIZES, "ENUM_FRAMESIZES"},
+      {VIDIOC_ENUM_FRAMEINTERVALS, "ENUM_FRAMEINTERVALS"},
+      {VIDIOC_G_FMT, "G_FMT"},               {VIDIOC_S_FMT, "S_FMT"},
+      {VIDIOC_TRY_FMT, "TRY_FMT"},           {VIDIOC_G_PARM, "G_PARM"},
+      {VIDIOC_S_PARM, "S_PARM"},             {VIDIOC_REQBUFS, "REQBUFS"},
+      {VIDIOC_QUERYBUF, "QUERYBUF"},         {VIDIOC_QBUF, "QBUF"},
+      {VIDIOC_DQBUF, "DQBUF"},               {VIDIOC_STREAMON, "STREAMON"},
+      {VIDIOC_STREAMOFF, "STREAMOFF"}};
+  const auto it = kNames.find(request);
+  return it == kNames.end() ? "ioctl " + std::to_string(request) : it->second;
+}
+
+std::string FakeV4l2Kernel::ErrnoName(int err) {
+  static const std::map<int, std::string> kNames = {
+      {EINVAL, "EINVAL"}, {EACCES, "EACCES"}, {EBUSY, "EBUSY"},   {ENODEV, "ENODEV"}, {EIO, "EIO"},
+      {ERANGE, "ERANGE"}, {EAGAIN, "EAGAIN"}, {ENOTTY, "ENOTTY"}, {EBADF, "EBADF"},   {ENOENT, "ENOENT"}};
+  const auto it = kNames.find(err);
+  return it == kNames.end() ? "errno " + std::to_string(err) : it->second;
+}
+
+}  // namespace tavelo::v4l2test

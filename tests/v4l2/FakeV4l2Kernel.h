@@ -1,0 +1,151 @@
+#pragma once
+
+// A fake Video4Linux2 kernel behind the backend's syscall seam, behaving as uvcvideo does where the
+// backend depends on it:
+// - controls with QUERYCTRL / QUERY_EXT_CTRL (and NEXT_CTRL), QUERYMENU with gaps, G_CTRL / S_CTRL;
+//   integer writes clamped to the range and rounded to the step, menu writes outside the range ERANGE
+//   and missing items EINVAL, read-only writes and write-only reads EACCES;
+// - value controls inactive while their automatic companion is on (exposure, white balance temperature,
+//   focus, hue, gain, brightness), with writes to them refused with EACCES (or EIO on an older kernel);
+// - formats with ENUM_FMT / ENUM_FRAMESIZES / ENUM_FRAMEINTERVALS, G/S_FMT and G/S_PARM, EBUSY while
+//   another program streams;
+// - mmap streaming (REQBUFS / QUERYBUF / QBUF / DQBUF / STREAMON / STREAMOFF, poll) at the format's rate;
+// - a capture node and a metadata-only node per camera, udev's by-id and by-path links;
+// - unplugging: every call then fails with ENODEV and poll reports an error, at once or after a given
+//   number of ioctls.
+// Every call answers -1 with errno set, like the kernel. Calls are logged for the tests to read.
+//
+// The nodes and links are real files in a temporary directory of the kernel's own, so the backend's
+// directory scan and link resolution run unchanged.
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "FakeCameraModel.h"
+#include "platform/v4l2/V4l2Syscalls.h"
+
+namespace tavelo::v4l2test {
+
+class FakeV4l2Kernel;
+
+// A plugged-in camera, for the test to reach into.
+class FakeCamera {
+ public:
+  const std::string& Node() const { return node_; }            // e.g. <dir>/video0
+  const std::string& MetadataNode() const { return metaNode_; }  // empty when the camera has none
+
+  void Unplug();
+  // The camera disappears when the n-th ioctl from now reaches it (that ioctl already fails).
+  void VanishAfterIoctls(int count);
+  // open() of the capture node answers `err` (0 lets it open again).
+  void DenyOpen(int err);
+  // Another program streams from the camera: S_FMT, S_PARM, REQBUFS and STREAMON answer EBUSY.
+  void SetStreamingElsewhere(bool streaming);
+  // The next `times` ioctls of this request answer `err` (for control ioctls: only those on `controlId`
+  // when it is not 0).
+  void FailNext(unsigned long request, int err, int times = 1, std::uint32_t controlId = 0);
+  // An older kernel: writes to inactive controls reach the camera, which refuses them (EIO).
+  void SetOlderKernel(bool older);
+
+  std::int32_t Value(std::uint32_t controlId) const;
+  // Another program (or the camera itself, in automatic mode) changed a control.
+  void SetValue(std::uint32_t controlId, std::int32_t value);
+  bool IsStreaming() const;
+  std::uint32_t FramesDelivered() const;
+
+ private:
+  friend class FakeV4l2Kernel;
+  FakeCamera(FakeV4l2Kernel& kernel, std::size_t index) : kernel_(kernel), index_(index) {}
+  FakeV4l2Kernel& kernel_;
+  std::size_t index_;
+  std::string node_;
+  std::string metaNode_;
+};
+
+// One logged ioctl.
+struct IoctlRecord {
+  int fd = -1;
+  unsigned long request = 0;
+  std::uint32_t controlId = 0;  // control ioctls
+  std::int32_t value = 0;       // S_CTRL
+  int err = 0;                  // 0: succeeded
+};
+
+class FakeV4l2Kernel final : public platform::v4l2::V4l2Syscalls {
+ public:
+  FakeV4l2Kernel();
+  ~FakeV4l2Kernel() override;
+  FakeV4l2Kernel(const FakeV4l2Kernel&) = delete;
+  FakeV4l2Kernel& operator=(const FakeV4l2Kernel&) = delete;
+
+  // The directory holding the nodes (videoN) and v4l/by-id, v4l/by-path.
+  std::string DeviceDirectory() const { return directory_.string(); }
+
+  // Creates the camera's nodes (the capture node at the next free number, the metadata node after it)
+  // and its links.
+  FakeCamera& Plug(const FakeCameraModel& model);
+  // A node (at the next free number) that is no video device at all: QUERYCAP answers ENOTTY.
+  std::string AddForeignNode();
+
+  // The syscalls.
+  int Open(const char* path, int flags) override;
+  int Close(int fd) override;
+  int Ioctl(int fd, unsigned long request, void* argument) override;
+  void* Mmap(void* address, std::size_t length, int protection, int flags, int fd, off_t offset) override;
+  int Munmap(void* address, std::size_t length) override;
+  int Poll(pollfd* fds, nfds_t count, int timeoutMs) override;
+
+  // What happened.
+  std::vector<IoctlRecord> Log() const;
+  // The control ioctls of the log in the form "S_CTRL exposure_auto=1", "G_CTRL brightness",
+  // "QUERYMENU exposure_auto", with " -> EACCES" appended to failed ones. Other ioctls by name ("S_FMT").
+  std::vector<std::string> LogText() const;
+  void ClearLog();
+  int OpenDescriptors() const;
+  int LiveMappings() const;
+
+  static std::string RequestName(unsigned long request);
+  static std::string ErrnoName(int err);
+
+ private:
+  friend class FakeCamera;
+  struct Buffer;
+  struct Camera;
+  struct Descriptor {
+    std::size_t camera = 0;
+    bool metadata = false;
+  };
+
+  int Fail(int err) const;
+  int HandleIoctl(int fd, const Descriptor& descriptor, unsigned long request, void* argument,
+                  std::uint32_t controlId);
+  int ControlIoctl(Camera& camera, unsigned long request, void* argument);
+  int FormatIoctl(Camera& camera, bool metadata, unsigned long request, void* argument);
+  int StreamIoctl(Camera& camera, int fd, unsigned long request, void* argument);
+  void UnplugLocked(Camera& camera);
+  void StopStreamingLocked(Camera& camera);
+  bool FrameDueLocked(const Camera& camera) const;
+  std::string ControlName(std::uint32_t id) const;
+
+  std::filesystem::path directory_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::unique_ptr<Camera>> cameras_;
+  std::vector<std::unique_ptr<FakeCamera>> handles_;
+  std::map<std::string, std::size_t> nodes_;      // node path -> camera (+ metadata flag below)
+  std::map<std::string, bool> metadataNodes_;
+  std::map<int, Descriptor> descriptors_;
+  std::map<void*, std::size_t> mappings_;       // address -> length
+  std::vector<IoctlRecord> log_;
+  int nextFd_ = 100;
+  unsigned nextNode_ = 0;
+};
+
+}  // namespace tavelo::v4l2test
