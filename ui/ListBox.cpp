@@ -138,7 +138,7 @@ void TListBox::Clear() {
 void TListBox::AddEntry(const QString& text, const QIcon& icon, int fontSize, int height) {
   auto* entry = new QListWidgetItem(icon, text);
   QFont entryFont = font();
-  entryFont.setPointSize(fontSize);
+  entryFont.setPixelSize(fontSize);  // design sizes are pixels, like every other size of the window
   entry->setFont(entryFont);
   entry->setForeground(QColor(Qt::white));
   entry->setData(kEntryHeightRole, height);

@@ -7,7 +7,6 @@
 #include <fstream>
 
 #include "SimulatedFixture.h"
-#include "platform/simulated/SimulatedPropertyPages.h"
 
 namespace tavelo::platform {
 namespace {
@@ -126,9 +125,9 @@ TEST(SimulatedCameraFilter, NamesItselfAndItsPropertyPages) {
 
   std::vector<Guid> pages;
   ASSERT_EQ(Query<ISpecifyPropertyPages>(filter)->GetPages(pages), kOk);
-  EXPECT_EQ(pages, std::vector<Guid>{simulated::kCameraSettingsPage});
+  EXPECT_EQ(pages, std::vector<Guid>{guids::CameraSettingsPage});
   ASSERT_EQ(Query<ISpecifyPropertyPages>(testing::FirstPin(filter))->GetPages(pages), kOk);
-  EXPECT_EQ(pages, std::vector<Guid>{simulated::kStreamFormatPage});
+  EXPECT_EQ(pages, std::vector<Guid>{guids::StreamFormatPage});
   EXPECT_NE(Query<IAMVideoControl>(filter), nullptr);
 }
 

@@ -116,7 +116,7 @@ TEST_F(ListBoxTest, EntriesHaveTheirHeightFontAndWhiteText) {
 
   EXPECT_EQ(list->visualItemRect(tall).height(), 44);
   EXPECT_EQ(list->visualItemRect(list->item(0)).height(), 30);
-  EXPECT_EQ(tall->font().pointSize(), 18);
+  EXPECT_EQ(tall->font().pixelSize(), 18);
   EXPECT_EQ(tall->foreground().color(), QColor(Qt::white));
   EXPECT_EQ(list->ItemText(3), QStringLiteral("Tall"));
 }

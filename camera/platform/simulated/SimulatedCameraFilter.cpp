@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "platform/graph/Enumerators.h"
-#include "platform/simulated/SimulatedPropertyPages.h"
 
 namespace tavelo::platform::simulated {
 namespace {
@@ -178,7 +177,7 @@ Result SimulatedCameraFilter::GetPages(std::vector<Guid>& pages) {
   pages.clear();
   const Result admitted = Admit(SimulatedCall::GetPages);
   if (Failed(admitted)) return admitted;
-  pages.push_back(kCameraSettingsPage);
+  pages.push_back(guids::CameraSettingsPage);
   return kOk;
 }
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/graph/Enumerators.h"
-#include "platform/simulated/SimulatedPropertyPages.h"
+#include "platform/PinCategory.h"
 
 namespace tavelo::platform::simulated {
 
@@ -44,15 +44,7 @@ Result SimulatedCapturePin::Get(const Guid& propSet, std::uint32_t id, const voi
   bytesReturned = 0;
   const Result admitted = Admit(SimulatedCall::KsGet, std::nullopt, static_cast<std::int32_t>(id));
   if (Failed(admitted)) return admitted;
-  if (propSet != guids::AmPropSetIdPin) return kErrorSetNotFound;
-  if (id != guids::kAmPropertyPinCategory) return kErrorNotFound;
-  if (propertyData == nullptr || dataLength < sizeof(Guid)) {
-    bytesReturned = sizeof(Guid);
-    return kErrorMoreData;
-  }
-  std::memcpy(propertyData, &guids::PinCategoryCapture, sizeof(Guid));
-  bytesReturned = sizeof(Guid);
-  return kOk;
+  return ReadCapturePinCategory(propSet, id, propertyData, dataLength, bytesReturned);
 }
 
 Result SimulatedCapturePin::Set(const Guid& propSet, std::uint32_t id, const void*, std::uint32_t, const void*,
@@ -113,7 +105,7 @@ Result SimulatedCapturePin::GetPages(std::vector<Guid>& pages) {
   pages.clear();
   const Result admitted = Admit(SimulatedCall::GetPages);
   if (Failed(admitted)) return admitted;
-  pages.push_back(kStreamFormatPage);
+  pages.push_back(guids::StreamFormatPage);
   return kOk;
 }
 

@@ -5,6 +5,7 @@
 
 #include "V4l2Enumerators.h"
 #include "V4l2Formats.h"
+#include "../PinCategory.h"
 
 namespace tavelo::platform::v4l2 {
 
@@ -39,16 +40,7 @@ Result V4l2CapturePin::EnumMediaTypes(std::shared_ptr<IEnumMediaTypes>& out) {
 
 Result V4l2CapturePin::Get(const Guid& propSet, std::uint32_t id, const void*, std::uint32_t, void* propertyData,
                            std::uint32_t dataLength, std::uint32_t& bytesReturned) {
-  bytesReturned = 0;
-  if (propSet != guids::AmPropSetIdPin) return kErrorSetNotFound;
-  if (id != guids::kAmPropertyPinCategory) return kErrorNotFound;
-  if (propertyData == nullptr || dataLength < sizeof(Guid)) {
-    bytesReturned = sizeof(Guid);
-    return kErrorMoreData;
-  }
-  std::memcpy(propertyData, &guids::PinCategoryCapture, sizeof(Guid));
-  bytesReturned = sizeof(Guid);
-  return kOk;
+  return ReadCapturePinCategory(propSet, id, propertyData, dataLength, bytesReturned);
 }
 
 Result V4l2CapturePin::Set(const Guid& propSet, std::uint32_t id, const void*, std::uint32_t, const void*,
