@@ -24,13 +24,19 @@ struct ErrorManager {
 
 void OnMessage(j_common_ptr) {}  // corrupt-data warnings are not worth a line on stderr per frame
 
+// Routes fatal errors to the caller's setjmp and silences warnings; answers what info.err must hold.
+jpeg_error_mgr* AttachErrors(ErrorManager& errors) {
+  jpeg_error_mgr* manager = jpeg_std_error(&errors.pub);
+  errors.pub.error_exit = OnFatalError;
+  errors.pub.output_message = OnMessage;
+  return manager;
+}
+
 bool CompressInto(const std::uint8_t* rgb, int width, int height, int quality, unsigned char** buffer,
                   unsigned long* size) {
   jpeg_compress_struct info;
   ErrorManager errors;
-  info.err = jpeg_std_error(&errors.pub);
-  errors.pub.error_exit = OnFatalError;
-  errors.pub.output_message = OnMessage;
+  info.err = AttachErrors(errors);
   if (setjmp(errors.jump) != 0) {
     jpeg_destroy_compress(&info);
     return false;
@@ -56,9 +62,7 @@ bool CompressInto(const std::uint8_t* rgb, int width, int height, int quality, u
 bool ReadSize(const std::uint8_t* data, std::size_t size, int* width, int* height) {
   jpeg_decompress_struct info;
   ErrorManager errors;
-  info.err = jpeg_std_error(&errors.pub);
-  errors.pub.error_exit = OnFatalError;
-  errors.pub.output_message = OnMessage;
+  info.err = AttachErrors(errors);
   if (setjmp(errors.jump) != 0) {
     jpeg_destroy_decompress(&info);
     return false;
@@ -75,9 +79,7 @@ bool ReadSize(const std::uint8_t* data, std::size_t size, int* width, int* heigh
 bool DecompressInto(const std::uint8_t* data, std::size_t size, std::uint8_t* bgra, int width, int height) {
   jpeg_decompress_struct info;
   ErrorManager errors;
-  info.err = jpeg_std_error(&errors.pub);
-  errors.pub.error_exit = OnFatalError;
-  errors.pub.output_message = OnMessage;
+  info.err = AttachErrors(errors);
   if (setjmp(errors.jump) != 0) {
     jpeg_destroy_decompress(&info);
     return false;
