@@ -3,12 +3,12 @@
 #include <QIcon>
 #include <QLabel>
 
-#include "ButtonImage.h"
-#include "DisplayTexts.h"
-#include "Image.h"
-#include "ListBox.h"
-#include "LiveCam.h"
-#include "Unit1.h"
+#include "ui/ButtonImage.h"
+#include "app/DisplayTexts.h"
+#include "ui/Image.h"
+#include "ui/ListBox.h"
+#include "ui/LiveCam.h"
+#include "app/Unit1.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "DisplayTexts.h"
+#include "app/DisplayTexts.h"
 
 #include <QLocale>
 

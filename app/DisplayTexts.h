@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "CameraTypes.h"
+#include "camera/CameraTypes.h"
 
 // "640x480 30Hz 16bpp", or "640x480 16bpp" for a format without a frame rate. The rate is whole frames
 // per second, rounded down.

@@ -1,4 +1,4 @@
-#include "ErrorReport.h"
+#include "app/ErrorReport.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <typeinfo>
 
-#include "CameraErrors.h"
-#include "MessageUnit.h"
-#include "platform/Result.h"
+#include "camera/CameraErrors.h"
+#include "ui/MessageUnit.h"
+#include "camera/platform/Result.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <iterator>
 
-#include "Image.h"
-#include "ListBox.h"
-#include "Unit1.h"
+#include "ui/Image.h"
+#include "ui/ListBox.h"
+#include "app/Unit1.h"
 
 namespace {
 

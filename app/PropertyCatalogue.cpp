@@ -1,4 +1,4 @@
-#include "PropertyCatalogue.h"
+#include "app/PropertyCatalogue.h"
 
 #include <algorithm>
 

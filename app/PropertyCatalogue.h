@@ -9,8 +9,8 @@
 #include <array>
 #include <vector>
 
-#include "CameraProperties.h"
-#include "MainFormDesign.h"
+#include "camera/CameraProperties.h"
+#include "ui/MainFormDesign.h"
 
 struct TPropertyCatalogueEntry {
   TFCameraProperty Property;

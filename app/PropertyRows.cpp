@@ -5,12 +5,12 @@
 
 #include <cmath>
 
-#include "ControlStyle.h"
-#include "DisplayTexts.h"
-#include "Effects.h"
-#include "ListBox.h"
-#include "TrackBar.h"
-#include "Unit1.h"
+#include "ui/ControlStyle.h"
+#include "app/DisplayTexts.h"
+#include "ui/Effects.h"
+#include "ui/ListBox.h"
+#include "ui/TrackBar.h"
+#include "app/Unit1.h"
 
 namespace {
 

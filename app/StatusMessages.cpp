@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QMessageBox>
 
-#include "MessageUnit.h"
-#include "Timer.h"
-#include "Unit1.h"
+#include "ui/MessageUnit.h"
+#include "ui/Timer.h"
+#include "app/Unit1.h"
 
 namespace {
 constexpr int kStatusMessageMilliseconds = 4000;

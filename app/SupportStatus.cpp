@@ -4,11 +4,11 @@
 
 #include <optional>
 
-#include "ButtonImage.h"
-#include "Effects.h"
-#include "Image.h"
-#include "ListBox.h"
-#include "Unit1.h"
+#include "ui/ButtonImage.h"
+#include "ui/Effects.h"
+#include "ui/Image.h"
+#include "ui/ListBox.h"
+#include "app/Unit1.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
-#include "Tavelo.h"
+#include "app/Tavelo.h"
 
 #include <QTimer>
 
 #include <iostream>
 
-#include "ErrorReport.h"
-#include "Fonts.h"
-#include "LiveCam.h"
-#include "MessageUnit.h"
-#include "Unit1.h"
-#include "platform/PlatformChoice.h"
+#include "app/ErrorReport.h"
+#include "ui/Fonts.h"
+#include "ui/LiveCam.h"
+#include "ui/MessageUnit.h"
+#include "app/Unit1.h"
+#include "camera/platform/PlatformChoice.h"
 
 int TaveloMain(int argc, char** argv) {
   TApplication application(argc, argv);

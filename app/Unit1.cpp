@@ -1,4 +1,4 @@
-#include "Unit1.h"
+#include "app/Unit1.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -10,16 +10,16 @@
 #include <cstdio>
 #include <utility>
 
-#include "ControlStyle.h"
-#include "Effects.h"
-#include "ErrorReport.h"
-#include "Image.h"
-#include "ListBox.h"
-#include "LiveCam.h"
-#include "MessageUnit.h"
-#include "Rectangle.h"
-#include "Timer.h"
-#include "TrackBar.h"
+#include "ui/ControlStyle.h"
+#include "ui/Effects.h"
+#include "app/ErrorReport.h"
+#include "ui/Image.h"
+#include "ui/ListBox.h"
+#include "ui/LiveCam.h"
+#include "ui/MessageUnit.h"
+#include "ui/Rectangle.h"
+#include "ui/Timer.h"
+#include "ui/TrackBar.h"
 
 TFormMain::TFormMain(std::shared_ptr<tavelo::platform::CapturePlatform> platform, QStringList arguments,
                      QWidget* parent)

@@ -19,11 +19,11 @@
 #include <memory>
 #include <vector>
 
-#include "FCamera.h"
-#include "LiveCam.h"
-#include "MainFormDesign.h"
-#include "MessageUnit.h"
-#include "PropertyCatalogue.h"
+#include "camera/FCamera.h"
+#include "ui/LiveCam.h"
+#include "ui/MainFormDesign.h"
+#include "ui/MessageUnit.h"
+#include "app/PropertyCatalogue.h"
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "Unit1.h"
+#include "app/Unit1.h"
 
 namespace {
 

@@ -1,3 +1,3 @@
-#include "Tavelo.h"
+#include "app/Tavelo.h"
 
 int main(int argc, char** argv) { return TaveloMain(argc, argv); }

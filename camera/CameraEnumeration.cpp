@@ -1,7 +1,7 @@
 // TFCamera: listing the devices and compressors of a category and binding one of them by name.
 // Nothing here raises on a platform failure: a failing step yields fewer entries, an empty list or nil.
 
-#include "FCamera.h"
+#include "camera/FCamera.h"
 
 using namespace tavelo::platform;
 

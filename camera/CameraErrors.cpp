@@ -1,6 +1,6 @@
-#include "CameraErrors.h"
+#include "camera/CameraErrors.h"
 
-#include "platform/Result.h"
+#include "camera/platform/Result.h"
 
 EOleSysError EOleSysError::FromSystem(std::int32_t errorCode) {
   return EOleSysError(QString::fromStdString(tavelo::platform::SystemErrorMessage(errorCode)), errorCode, 0);

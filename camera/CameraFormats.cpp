@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "FCamera.h"
+#include "camera/FCamera.h"
 
 using namespace tavelo::platform;
 

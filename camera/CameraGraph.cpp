@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "FCamera.h"
+#include "camera/FCamera.h"
 
 using namespace tavelo::platform;
 

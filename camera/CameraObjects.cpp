@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "FCamera.h"
-#include "FSampleGrabberCB.h"
+#include "camera/FCamera.h"
+#include "camera/FSampleGrabberCB.h"
 
 using namespace tavelo::platform;
 

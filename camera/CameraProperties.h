@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 // X(Name, Interface, Id): Interface is VideoProcAmp or CameraControl.
 #define TAVELO_CAMERA_RANGED_PROPERTIES(X)                                   \

@@ -6,7 +6,7 @@
 #include <array>
 #include <utility>
 
-#include "FCamera.h"
+#include "camera/FCamera.h"
 
 using namespace tavelo::platform;
 

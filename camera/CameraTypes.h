@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/MediaType.h"
+#include "camera/platform/MediaType.h"
 
 struct TFVideoCaptureDevice {
   QString Name;

@@ -1,11 +1,11 @@
 // TFCamera: construction, component hooks, the selection names and the checking routines shared by
 // every other part of the component.
 
-#include "FCamera.h"
+#include "camera/FCamera.h"
 
 #include <stdexcept>
 
-#include "FSampleGrabberCB.h"
+#include "camera/FSampleGrabberCB.h"
 
 using namespace tavelo::platform;
 

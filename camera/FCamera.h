@@ -17,10 +17,10 @@
 #include <memory>
 #include <vector>
 
-#include "CameraErrors.h"
-#include "CameraProperties.h"
-#include "CameraTypes.h"
-#include "platform/CapturePlatform.h"
+#include "camera/CameraErrors.h"
+#include "camera/CameraProperties.h"
+#include "camera/CameraTypes.h"
+#include "camera/platform/CapturePlatform.h"
 
 class TFCamera : public QObject {
   Q_OBJECT

@@ -1,8 +1,8 @@
-#include "FSampleGrabberCB.h"
+#include "camera/FSampleGrabberCB.h"
 
 #include <thread>
 
-#include "FCamera.h"
+#include "camera/FCamera.h"
 
 using namespace tavelo::platform;
 

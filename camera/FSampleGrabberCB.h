@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 class TFCamera;
 

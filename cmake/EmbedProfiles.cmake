@@ -1,6 +1,6 @@
 # Writes OUTPUT: a C++ source holding each file of PROFILES as a (file name, text) pair, available through
 # tavelo::platform::EmbeddedProfiles() (declared in simulated/EmbeddedProfiles.h).
-set(body "#include \"platform/simulated/EmbeddedProfiles.h\"\n\nnamespace tavelo::platform {\n\nconst std::vector<EmbeddedProfile>& EmbeddedProfiles() {\n  static const std::vector<EmbeddedProfile> profiles = {\n")
+set(body "#include \"camera/platform/simulated/EmbeddedProfiles.h\"\n\nnamespace tavelo::platform {\n\nconst std::vector<EmbeddedProfile>& EmbeddedProfiles() {\n  static const std::vector<EmbeddedProfile> profiles = {\n")
 foreach(file IN LISTS PROFILES)
   get_filename_component(name ${file} NAME)
   file(READ ${file} hex HEX)

@@ -1,4 +1,4 @@
-#include "ButtonImage.h"
+#include "ui/ButtonImage.h"
 
 #include <QMouseEvent>
 

@@ -5,7 +5,7 @@
 
 #include <QPointer>
 
-#include "Image.h"
+#include "ui/Image.h"
 
 class TButtonImage : public TImage {
   Q_OBJECT

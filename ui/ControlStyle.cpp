@@ -1,4 +1,4 @@
-#include "ControlStyle.h"
+#include "ui/ControlStyle.h"
 
 #include <QFont>
 #include <QPalette>

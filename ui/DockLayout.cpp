@@ -1,4 +1,4 @@
-#include "DockLayout.h"
+#include "ui/DockLayout.h"
 
 #include <QWidget>
 

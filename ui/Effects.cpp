@@ -1,4 +1,4 @@
-#include "Effects.h"
+#include "ui/Effects.h"
 
 #include <QGraphicsDropShadowEffect>
 #include <QImage>

@@ -1,9 +1,9 @@
-#include "Image.h"
+#include "ui/Image.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "Icons.h"
+#include "ui/Icons.h"
 
 namespace {
 // Below this the control has no real size yet (a hidden picture store, before layout): render the icon

@@ -1,4 +1,4 @@
-#include "LiveCam.h"
+#include "ui/LiveCam.h"
 
 #include <QHideEvent>
 #include <QShowEvent>

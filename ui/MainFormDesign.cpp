@@ -1,20 +1,20 @@
-#include "MainFormDesign.h"
+#include "ui/MainFormDesign.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "ButtonImage.h"
-#include "ControlStyle.h"
-#include "DockLayout.h"
-#include "Effects.h"
-#include "Fonts.h"
-#include "Image.h"
-#include "ListBox.h"
-#include "Rectangle.h"
-#include "Timer.h"
-#include "TrackBar.h"
+#include "ui/ButtonImage.h"
+#include "ui/ControlStyle.h"
+#include "ui/DockLayout.h"
+#include "ui/Effects.h"
+#include "ui/Fonts.h"
+#include "ui/Image.h"
+#include "ui/ListBox.h"
+#include "ui/Rectangle.h"
+#include "ui/Timer.h"
+#include "ui/TrackBar.h"
 
 namespace {
 

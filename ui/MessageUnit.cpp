@@ -1,4 +1,4 @@
-#include "MessageUnit.h"
+#include "ui/MessageUnit.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -9,7 +9,7 @@
 #include <cmath>
 #include <memory>
 
-#include "Fonts.h"
+#include "ui/Fonts.h"
 
 namespace {
 

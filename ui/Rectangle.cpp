@@ -1,4 +1,4 @@
-#include "Rectangle.h"
+#include "ui/Rectangle.h"
 
 #include <QPainter>
 

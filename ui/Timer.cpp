@@ -1,4 +1,4 @@
-#include "Timer.h"
+#include "ui/Timer.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "TrackBar.h"
+#include "ui/TrackBar.h"
 
 #include <QHBoxLayout>
 #include <QSlider>

@@ -1,4 +1,4 @@
-#include "CapturePlatform.h"
+#include "camera/platform/CapturePlatform.h"
 
 namespace tavelo::platform {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

@@ -1,4 +1,4 @@
-#include "Guid.h"
+#include "camera/platform/Guid.h"
 
 #include <cstdio>
 

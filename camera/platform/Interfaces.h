@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "Guid.h"
-#include "MediaType.h"
-#include "Result.h"
+#include "camera/platform/Guid.h"
+#include "camera/platform/MediaType.h"
+#include "camera/platform/Result.h"
 
 namespace tavelo::platform {
 

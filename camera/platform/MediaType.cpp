@@ -1,9 +1,9 @@
-#include "MediaType.h"
+#include "camera/platform/MediaType.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Guid.h"
+#include "camera/platform/Guid.h"
 
 namespace tavelo::platform {
 

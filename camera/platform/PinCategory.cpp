@@ -1,4 +1,4 @@
-#include "PinCategory.h"
+#include "camera/platform/PinCategory.h"
 
 #include <cstring>
 

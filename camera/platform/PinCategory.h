@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

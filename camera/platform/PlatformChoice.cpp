@@ -1,11 +1,13 @@
-#include "PlatformChoice.h"
+#include "camera/platform/PlatformChoice.h"
 
 #include <cstdlib>
 #include <sstream>
 #include <vector>
 
-#include "simulated/SimulatedPlatform.h"
-#include "v4l2/V4l2Platform.h"
+#include "camera/platform/simulated/SimulatedPlatform.h"
+#if TAVELO_HAVE_V4L2
+#include "camera/platform/v4l2/V4l2Platform.h"
+#endif
 
 namespace tavelo::platform {
 namespace {
@@ -38,6 +40,7 @@ CapturePlatformChoice Simulated(const char* simulated, std::string notice) {
 CapturePlatformChoice ChooseCapturePlatform(const char* capture, const char* simulated) {
   const std::string backend = capture == nullptr ? std::string() : std::string(capture);
   if (backend == "simulated") return Simulated(simulated, "Using the simulated cameras (TAVELO_CAPTURE=simulated).");
+#if TAVELO_HAVE_V4L2
   if (backend == "v4l2") return CapturePlatformChoice{CreateV4l2Platform(nullptr), {}, {}};
   if (backend.empty()) {
     if (V4l2HasCaptureDevice(nullptr)) return CapturePlatformChoice{CreateV4l2Platform(nullptr), {}, {}};
@@ -47,6 +50,12 @@ CapturePlatformChoice ChooseCapturePlatform(const char* capture, const char* sim
   }
   CapturePlatformChoice choice;
   choice.error = "TAVELO_CAPTURE=\"" + backend + "\" is not a capture backend; use \"v4l2\" or \"simulated\".";
+#else
+  // Without a native backend on this system the simulated cameras are the only source.
+  if (backend.empty()) return Simulated(simulated, "This build has no native camera backend: using the simulated cameras.");
+  CapturePlatformChoice choice;
+  choice.error = "TAVELO_CAPTURE=\"" + backend + "\" is not a capture backend of this build; use \"simulated\".";
+#endif
   return choice;
 }
 

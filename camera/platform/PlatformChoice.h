@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "CapturePlatform.h"
+#include "camera/platform/CapturePlatform.h"
 
 namespace tavelo::platform {
 

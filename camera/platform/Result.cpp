@@ -1,4 +1,4 @@
-#include "Result.h"
+#include "camera/platform/Result.h"
 
 #include <cstdio>
 #include <cstring>

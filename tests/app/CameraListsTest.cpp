@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "DisplayTexts.h"
-#include "Image.h"
-#include "ListBox.h"
-#include "MainWindowHarness.h"
-#include "support/ScriptedPlatform.h"
+#include "app/DisplayTexts.h"
+#include "ui/Image.h"
+#include "ui/ListBox.h"
+#include "tests/app/MainWindowHarness.h"
+#include "tests/support/ScriptedPlatform.h"
 
 using namespace tavelo::platform;
 using tavelo::scripted::CameraSetup;

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "DisplayTexts.h"
+#include "app/DisplayTexts.h"
 
 namespace {
 

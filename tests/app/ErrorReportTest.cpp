@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "CameraErrors.h"
-#include "ErrorReport.h"
+#include "camera/CameraErrors.h"
+#include "app/ErrorReport.h"
 
 namespace {
 

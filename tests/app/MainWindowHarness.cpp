@@ -1,4 +1,4 @@
-#include "MainWindowHarness.h"
+#include "tests/app/MainWindowHarness.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -6,9 +6,9 @@
 #include <QSlider>
 #include <QTest>
 
-#include "Image.h"
-#include "ListBox.h"
-#include "TrackBar.h"
+#include "ui/Image.h"
+#include "ui/ListBox.h"
+#include "ui/TrackBar.h"
 
 using namespace tavelo::platform;
 

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "ErrorReport.h"
-#include "Unit1.h"
-#include "platform/simulated/SimulatedPlatform.h"
+#include "app/ErrorReport.h"
+#include "app/Unit1.h"
+#include "camera/platform/simulated/SimulatedPlatform.h"
 
 class QCheckBox;
 class TListBox;

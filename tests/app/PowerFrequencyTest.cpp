@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ListBox.h"
-#include "MainWindowHarness.h"
-#include "support/ScriptedPlatform.h"
+#include "ui/ListBox.h"
+#include "tests/app/MainWindowHarness.h"
+#include "tests/support/ScriptedPlatform.h"
 
 using namespace tavelo::platform;
 using tavelo::scripted::CameraSetup;

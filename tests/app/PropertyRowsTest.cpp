@@ -10,12 +10,12 @@
 
 #include <set>
 
-#include "ControlStyle.h"
-#include "Effects.h"
-#include "ListBox.h"
-#include "MainWindowHarness.h"
-#include "TrackBar.h"
-#include "support/ScriptedPlatform.h"
+#include "ui/ControlStyle.h"
+#include "ui/Effects.h"
+#include "ui/ListBox.h"
+#include "tests/app/MainWindowHarness.h"
+#include "ui/TrackBar.h"
+#include "tests/support/ScriptedPlatform.h"
 
 using namespace tavelo::platform;
 using tavelo::scripted::CameraSetup;

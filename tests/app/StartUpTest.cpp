@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "ButtonImage.h"
-#include "Effects.h"
-#include "ListBox.h"
-#include "MainWindowHarness.h"
-#include "TrackBar.h"
+#include "ui/ButtonImage.h"
+#include "ui/Effects.h"
+#include "ui/ListBox.h"
+#include "tests/app/MainWindowHarness.h"
+#include "ui/TrackBar.h"
 
 using namespace tavelo::platform;
 

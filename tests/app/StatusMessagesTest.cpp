@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "MainWindowHarness.h"
-#include "MessageUnit.h"
-#include "Timer.h"
+#include "tests/app/MainWindowHarness.h"
+#include "ui/MessageUnit.h"
+#include "ui/Timer.h"
 
 namespace {
 

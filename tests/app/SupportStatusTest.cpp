@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ButtonImage.h"
-#include "Effects.h"
-#include "ListBox.h"
-#include "MainWindowHarness.h"
+#include "ui/ButtonImage.h"
+#include "ui/Effects.h"
+#include "ui/ListBox.h"
+#include "tests/app/MainWindowHarness.h"
 
 namespace {
 

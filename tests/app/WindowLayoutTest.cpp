@@ -9,16 +9,16 @@
 
 #include <algorithm>
 
-#include "ButtonImage.h"
-#include "ControlStyle.h"
-#include "Effects.h"
-#include "Rectangle.h"
-#include "Timer.h"
-#include "Image.h"
-#include "ListBox.h"
-#include "TrackBar.h"
+#include "ui/ButtonImage.h"
+#include "ui/ControlStyle.h"
+#include "ui/Effects.h"
+#include "ui/Rectangle.h"
+#include "ui/Timer.h"
+#include "ui/Image.h"
+#include "ui/ListBox.h"
+#include "ui/TrackBar.h"
 #include <QPlainTextEdit>
-#include "MainWindowHarness.h"
+#include "tests/app/MainWindowHarness.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Construction defaults, the checking routines and how platform failures become exceptions.
 
-#include "CameraFixture.h"
+#include "tests/camera/CameraFixture.h"
 
 namespace tavelo::camera_tests {
 namespace {

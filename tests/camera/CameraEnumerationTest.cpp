@@ -1,6 +1,6 @@
 // Listing devices and compressors, and binding one by name.
 
-#include "CameraFixture.h"
+#include "tests/camera/CameraFixture.h"
 
 namespace tavelo::camera_tests {
 namespace {

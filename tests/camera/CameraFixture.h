@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "FCamera.h"
-#include "support/ScriptedPlatform.h"
+#include "camera/FCamera.h"
+#include "tests/support/ScriptedPlatform.h"
 
 namespace tavelo::camera_tests {
 

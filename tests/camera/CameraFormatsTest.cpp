@@ -1,7 +1,7 @@
 // Video formats of the capture pin: which media types count, how they map, how a format is selected,
 // and that every media type received is disposed on every path.
 
-#include "CameraFixture.h"
+#include "tests/camera/CameraFixture.h"
 
 namespace tavelo::camera_tests {
 namespace {

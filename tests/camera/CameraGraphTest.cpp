@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "CameraFixture.h"
+#include "tests/camera/CameraFixture.h"
 
 namespace tavelo::camera_tests {
 namespace {

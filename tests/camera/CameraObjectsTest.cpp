@@ -5,8 +5,8 @@
 #include <cstring>
 #include <thread>
 
-#include "CameraFixture.h"
-#include "FSampleGrabberCB.h"
+#include "tests/camera/CameraFixture.h"
+#include "camera/FSampleGrabberCB.h"
 
 namespace tavelo::camera_tests {
 namespace {

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <thread>
 
-#include "FCamera.h"
-#include "platform/simulated/SimulatedPlatform.h"
+#include "camera/FCamera.h"
+#include "camera/platform/simulated/SimulatedPlatform.h"
 
 namespace tavelo::camera_tests {
 namespace {

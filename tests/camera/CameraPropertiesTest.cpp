@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "CameraFixture.h"
+#include "tests/camera/CameraFixture.h"
 
 namespace tavelo::camera_tests {
 namespace {

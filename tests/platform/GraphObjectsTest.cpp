@@ -7,10 +7,10 @@
 #include <cstring>
 #include <set>
 
-#include "SimulatedFixture.h"
-#include "platform/graph/FrameLayout.h"
-#include "platform/graph/GraphObjects.h"
-#include "platform/graph/JpegCodec.h"
+#include "tests/platform/SimulatedFixture.h"
+#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/graph/GraphObjects.h"
+#include "camera/platform/graph/JpegCodec.h"
 
 namespace tavelo::platform {
 namespace {

@@ -7,13 +7,13 @@
 #include <cmath>
 #include <fstream>
 
-#include "SimulatedFixture.h"
-#include "platform/graph/FrameLayout.h"
-#include "platform/simulated/EmbeddedProfiles.h"
-#include "platform/simulated/IniText.h"
-#include "platform/simulated/ProfileParser.h"
-#include "platform/simulated/PropertyNames.h"
-#include "platform/simulated/TextUtil.h"
+#include "tests/platform/SimulatedFixture.h"
+#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/simulated/EmbeddedProfiles.h"
+#include "camera/platform/simulated/IniText.h"
+#include "camera/platform/simulated/ProfileParser.h"
+#include "camera/platform/simulated/PropertyNames.h"
+#include "camera/platform/simulated/TextUtil.h"
 
 namespace tavelo::platform::simulated {
 namespace {

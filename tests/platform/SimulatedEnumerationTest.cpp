@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "SimulatedFixture.h"
+#include "tests/platform/SimulatedFixture.h"
 
 namespace tavelo::platform {
 namespace {

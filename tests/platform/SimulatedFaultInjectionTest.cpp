@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "SimulatedFixture.h"
+#include "tests/platform/SimulatedFixture.h"
 
 namespace tavelo::platform {
 namespace {

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/CapturePlatform.h"
-#include "platform/simulated/SimulatedPlatform.h"
+#include "camera/platform/CapturePlatform.h"
+#include "camera/platform/simulated/SimulatedPlatform.h"
 
 namespace tavelo::platform::testing {
 

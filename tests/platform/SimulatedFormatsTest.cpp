@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "SimulatedFixture.h"
-#include "platform/graph/FrameLayout.h"
+#include "tests/platform/SimulatedFixture.h"
+#include "camera/platform/graph/FrameLayout.h"
 
 namespace tavelo::platform {
 namespace {

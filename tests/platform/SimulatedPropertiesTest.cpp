@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "SimulatedFixture.h"
+#include "tests/platform/SimulatedFixture.h"
 
 namespace tavelo::platform {
 namespace {

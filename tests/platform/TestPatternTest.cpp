@@ -4,11 +4,11 @@
 
 #include <cmath>
 
-#include "platform/graph/FrameConversion.h"
-#include "platform/graph/JpegCodec.h"
-#include "platform/simulated/PictureModel.h"
-#include "platform/simulated/ProfileSource.h"
-#include "platform/simulated/TestPattern.h"
+#include "camera/platform/graph/FrameConversion.h"
+#include "camera/platform/graph/JpegCodec.h"
+#include "camera/platform/simulated/PictureModel.h"
+#include "camera/platform/simulated/ProfileSource.h"
+#include "camera/platform/simulated/TestPattern.h"
 
 namespace tavelo::platform::simulated {
 namespace {

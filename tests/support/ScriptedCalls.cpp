@@ -1,4 +1,4 @@
-#include "ScriptedCalls.h"
+#include "tests/support/ScriptedCalls.h"
 
 namespace tavelo::scripted {
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Result.h"
+#include "camera/platform/Result.h"
 
 namespace tavelo::scripted {
 

@@ -1,4 +1,4 @@
-#include "ScriptedFilters.h"
+#include "tests/support/ScriptedFilters.h"
 
 #include <cstring>
 

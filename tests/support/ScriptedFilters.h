@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "ScriptedMediaTypes.h"
-#include "ScriptedObject.h"
+#include "tests/support/ScriptedMediaTypes.h"
+#include "tests/support/ScriptedObject.h"
 
 namespace tavelo::scripted {
 

@@ -1,4 +1,4 @@
-#include "ScriptedGraph.h"
+#include "tests/support/ScriptedGraph.h"
 
 #include <cstring>
 #include <new>

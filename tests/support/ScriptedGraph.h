@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "ScriptedFilters.h"
+#include "tests/support/ScriptedFilters.h"
 
 namespace tavelo::scripted {
 

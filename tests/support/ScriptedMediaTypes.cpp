@@ -1,11 +1,11 @@
-#include "ScriptedMediaTypes.h"
+#include "tests/support/ScriptedMediaTypes.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "platform/Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::scripted {
 

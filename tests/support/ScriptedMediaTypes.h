@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "ScriptedCalls.h"
-#include "platform/MediaType.h"
+#include "tests/support/ScriptedCalls.h"
+#include "camera/platform/MediaType.h"
 
 namespace tavelo::scripted {
 

@@ -1,4 +1,4 @@
-#include "ScriptedObject.h"
+#include "tests/support/ScriptedObject.h"
 
 namespace tavelo::scripted {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "ScriptedCalls.h"
-#include "platform/Interfaces.h"
+#include "tests/support/ScriptedCalls.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::scripted {
 

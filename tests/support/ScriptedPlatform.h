@@ -53,11 +53,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ScriptedCalls.h"
-#include "ScriptedFilters.h"
-#include "ScriptedGraph.h"
-#include "ScriptedMediaTypes.h"
-#include "platform/CapturePlatform.h"
+#include "tests/support/ScriptedCalls.h"
+#include "tests/support/ScriptedFilters.h"
+#include "tests/support/ScriptedGraph.h"
+#include "tests/support/ScriptedMediaTypes.h"
+#include "camera/platform/CapturePlatform.h"
 
 namespace tavelo::scripted {
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ButtonImage.h"
-#include "UiTestSupport.h"
+#include "ui/ButtonImage.h"
+#include "tests/ui/UiTestSupport.h"
 
 namespace {
 

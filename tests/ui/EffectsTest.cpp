@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Effects.h"
-#include "UiTestSupport.h"
+#include "ui/Effects.h"
+#include "tests/ui/UiTestSupport.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Fonts.h"
-#include "Icons.h"
+#include "ui/Fonts.h"
+#include "ui/Icons.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ListBox.h"
-#include "UiTestSupport.h"
+#include "ui/ListBox.h"
+#include "tests/ui/UiTestSupport.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "LiveCam.h"
+#include "ui/LiveCam.h"
 
 namespace {
 

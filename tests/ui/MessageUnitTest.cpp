@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "MessageUnit.h"
+#include "ui/MessageUnit.h"
 
 namespace {
 

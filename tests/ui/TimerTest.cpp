@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Timer.h"
+#include "ui/Timer.h"
 
 namespace {
 

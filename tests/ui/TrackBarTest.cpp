@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TrackBar.h"
+#include "ui/TrackBar.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "FakeV4l2Kernel.h"
-#include "WebcamListing.h"
+#include "tests/v4l2/FakeV4l2Kernel.h"
+#include "tests/v4l2/WebcamListing.h"
 
 namespace tavelo::v4l2test {
 namespace {

@@ -1,4 +1,4 @@
-#include "FakeV4l2Kernel.h"
+#include "tests/v4l2/FakeV4l2Kernel.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

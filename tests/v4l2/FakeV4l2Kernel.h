@@ -28,8 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "FakeCameraModel.h"
-#include "platform/v4l2/V4l2Syscalls.h"
+#include "tests/v4l2/FakeCameraModel.h"
+#include "camera/platform/v4l2/V4l2Syscalls.h"
 
 namespace tavelo::v4l2test {
 

@@ -1,4 +1,4 @@
-#include "ListingOracle.h"
+#include "tests/v4l2/ListingOracle.h"
 
 #include <algorithm>
 #include <string>

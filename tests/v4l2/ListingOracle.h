@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "CameraProperties.h"
-#include "FakeCameraModel.h"
+#include "camera/CameraProperties.h"
+#include "tests/v4l2/FakeCameraModel.h"
 
 namespace tavelo::v4l2test {
 

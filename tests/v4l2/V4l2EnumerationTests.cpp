@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "V4l2TestRig.h"
-#include "platform/v4l2/V4l2Errors.h"
+#include "tests/v4l2/V4l2TestRig.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::v4l2test {
 namespace {

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "V4l2TestRig.h"
+#include "tests/v4l2/V4l2TestRig.h"
 
 namespace tavelo::v4l2test {
 namespace {

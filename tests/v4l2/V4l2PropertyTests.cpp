@@ -7,10 +7,10 @@
 #include <functional>
 #include <optional>
 
-#include "CameraProperties.h"
-#include "ListingOracle.h"
-#include "V4l2TestRig.h"
-#include "platform/v4l2/V4l2Errors.h"
+#include "camera/CameraProperties.h"
+#include "tests/v4l2/ListingOracle.h"
+#include "tests/v4l2/V4l2TestRig.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::v4l2test {
 namespace {

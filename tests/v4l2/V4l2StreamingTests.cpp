@@ -10,8 +10,8 @@
 #include <mutex>
 #include <thread>
 
-#include "V4l2TestRig.h"
-#include "platform/v4l2/V4l2Errors.h"
+#include "tests/v4l2/V4l2TestRig.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::v4l2test {
 namespace {

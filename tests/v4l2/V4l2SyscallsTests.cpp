@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/v4l2/V4l2Syscalls.h"
+#include "camera/platform/v4l2/V4l2Syscalls.h"
 
 namespace tavelo::v4l2test {
 namespace {

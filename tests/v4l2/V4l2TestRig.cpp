@@ -1,4 +1,4 @@
-#include "V4l2TestRig.h"
+#include "tests/v4l2/V4l2TestRig.h"
 
 #include <gtest/gtest.h>
 

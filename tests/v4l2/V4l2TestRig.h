@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "FakeV4l2Kernel.h"
-#include "WebcamListing.h"
-#include "platform/CapturePlatform.h"
-#include "platform/v4l2/V4l2Platform.h"
+#include "tests/v4l2/FakeV4l2Kernel.h"
+#include "tests/v4l2/WebcamListing.h"
+#include "camera/platform/CapturePlatform.h"
+#include "camera/platform/v4l2/V4l2Platform.h"
 
 namespace tavelo::v4l2test {
 

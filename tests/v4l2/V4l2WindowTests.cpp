@@ -9,14 +9,14 @@
 
 #include <algorithm>
 
-#include "Effects.h"
-#include "ListBox.h"
-#include "FCamera.h"
-#include "ListingOracle.h"
-#include "TrackBar.h"
-#include "Unit1.h"
-#include "V4l2TestRig.h"
-#include "platform/v4l2/V4l2Errors.h"
+#include "ui/Effects.h"
+#include "ui/ListBox.h"
+#include "camera/FCamera.h"
+#include "tests/v4l2/ListingOracle.h"
+#include "ui/TrackBar.h"
+#include "app/Unit1.h"
+#include "tests/v4l2/V4l2TestRig.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::v4l2test {
 namespace {

@@ -1,4 +1,4 @@
-#include "WebcamListing.h"
+#include "tests/v4l2/WebcamListing.h"
 
 #include <algorithm>
 #include <filesystem>

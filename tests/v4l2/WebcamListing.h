@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeCameraModel.h"
+#include "tests/v4l2/FakeCameraModel.h"
 
 namespace tavelo::v4l2test {
 

@@ -1,9 +1,9 @@
-#include "platform/graph/CaptureGraphBuilder.h"
+#include "camera/platform/graph/CaptureGraphBuilder.h"
 
 #include <optional>
 
-#include "platform/graph/FilterGraph.h"
-#include "platform/graph/StreamInput.h"
+#include "camera/platform/graph/FilterGraph.h"
+#include "camera/platform/graph/StreamInput.h"
 
 namespace tavelo::platform {
 namespace {

@@ -11,7 +11,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/graph/Enumerators.h"
+#include "camera/platform/graph/Enumerators.h"
 
 namespace tavelo::platform {
 

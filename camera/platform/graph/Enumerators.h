@@ -8,8 +8,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/Interfaces.h"
-#include "platform/graph/OwnedMediaType.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/graph/OwnedMediaType.h"
 
 namespace tavelo::platform {
 

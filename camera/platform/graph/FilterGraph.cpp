@@ -1,8 +1,8 @@
-#include "platform/graph/FilterGraph.h"
+#include "camera/platform/graph/FilterGraph.h"
 
 #include <algorithm>
 
-#include "platform/graph/StreamInput.h"
+#include "camera/platform/graph/StreamInput.h"
 
 namespace tavelo::platform {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

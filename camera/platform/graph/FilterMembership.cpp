@@ -1,4 +1,4 @@
-#include "platform/graph/FilterMembership.h"
+#include "camera/platform/graph/FilterMembership.h"
 
 namespace tavelo::platform {
 

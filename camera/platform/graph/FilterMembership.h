@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

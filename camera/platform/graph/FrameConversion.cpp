@@ -1,11 +1,11 @@
-#include "platform/graph/FrameConversion.h"
+#include "camera/platform/graph/FrameConversion.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
 
-#include "platform/graph/JpegCodec.h"
+#include "camera/platform/graph/JpegCodec.h"
 
 namespace tavelo::platform {
 namespace {

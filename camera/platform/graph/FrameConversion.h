@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/graph/FrameLayout.h"
+#include "camera/platform/graph/FrameLayout.h"
 
 namespace tavelo::platform {
 

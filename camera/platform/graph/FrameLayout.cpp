@@ -1,4 +1,4 @@
-#include "platform/graph/FrameLayout.h"
+#include "camera/platform/graph/FrameLayout.h"
 
 #include <cstdlib>
 

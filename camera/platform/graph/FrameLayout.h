@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/MediaType.h"
+#include "camera/platform/MediaType.h"
 
 namespace tavelo::platform {
 

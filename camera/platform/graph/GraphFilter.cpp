@@ -1,7 +1,7 @@
-#include "platform/graph/GraphFilter.h"
+#include "camera/platform/graph/GraphFilter.h"
 
-#include "platform/graph/Enumerators.h"
-#include "platform/graph/GraphPin.h"
+#include "camera/platform/graph/Enumerators.h"
+#include "camera/platform/graph/GraphPin.h"
 
 namespace tavelo::platform {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Interfaces.h"
-#include "platform/graph/FilterMembership.h"
-#include "platform/graph/OwnedMediaType.h"
-#include "platform/graph/StreamInput.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/graph/FilterMembership.h"
+#include "camera/platform/graph/OwnedMediaType.h"
+#include "camera/platform/graph/StreamInput.h"
 
 namespace tavelo::platform {
 

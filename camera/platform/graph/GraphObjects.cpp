@@ -1,10 +1,10 @@
-#include "platform/graph/GraphObjects.h"
+#include "camera/platform/graph/GraphObjects.h"
 
-#include "platform/graph/CaptureGraphBuilder.h"
-#include "platform/graph/FilterGraph.h"
-#include "platform/graph/NullRenderer.h"
-#include "platform/graph/SampleGrabber.h"
-#include "platform/graph/WindowlessRenderer.h"
+#include "camera/platform/graph/CaptureGraphBuilder.h"
+#include "camera/platform/graph/FilterGraph.h"
+#include "camera/platform/graph/NullRenderer.h"
+#include "camera/platform/graph/SampleGrabber.h"
+#include "camera/platform/graph/WindowlessRenderer.h"
 
 namespace tavelo::platform {
 

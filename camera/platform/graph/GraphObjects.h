@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "platform/Guid.h"
-#include "platform/Interfaces.h"
+#include "camera/platform/Guid.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

@@ -1,6 +1,6 @@
-#include "platform/graph/GraphPin.h"
+#include "camera/platform/graph/GraphPin.h"
 
-#include "platform/graph/Enumerators.h"
+#include "camera/platform/graph/Enumerators.h"
 
 namespace tavelo::platform {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/Interfaces.h"
-#include "platform/graph/OwnedMediaType.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/graph/OwnedMediaType.h"
 
 namespace tavelo::platform {
 

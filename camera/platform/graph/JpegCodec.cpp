@@ -1,4 +1,4 @@
-#include "platform/graph/JpegCodec.h"
+#include "camera/platform/graph/JpegCodec.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "platform/graph/MediaErrorText.h"
+#include "camera/platform/graph/MediaErrorText.h"
 
 namespace tavelo::platform {
 

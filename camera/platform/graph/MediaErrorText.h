@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/Result.h"
+#include "camera/platform/Result.h"
 
 namespace tavelo::platform {
 

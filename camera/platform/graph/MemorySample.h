@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "platform/graph/GraphFilter.h"
+#include "camera/platform/graph/GraphFilter.h"
 
 namespace tavelo::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/graph/OwnedMediaType.h"
+#include "camera/platform/graph/OwnedMediaType.h"
 
 #include <utility>
 

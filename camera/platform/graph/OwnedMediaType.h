@@ -3,8 +3,8 @@
 // A media-type record that owns its format block: copies are deep, destruction frees the block.
 // Used wherever a platform object keeps a media type (a pin's format list, a connection).
 
-#include "platform/MediaType.h"
-#include "platform/Result.h"
+#include "camera/platform/MediaType.h"
+#include "camera/platform/Result.h"
 
 namespace tavelo::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/graph/SampleGrabber.h"
+#include "camera/platform/graph/SampleGrabber.h"
 
 #include <algorithm>
 #include <cstring>

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/graph/GraphFilter.h"
+#include "camera/platform/graph/GraphFilter.h"
 
 namespace tavelo::platform {
 

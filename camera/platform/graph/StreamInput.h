@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

@@ -1,10 +1,10 @@
-#include "platform/graph/WindowlessRenderer.h"
+#include "camera/platform/graph/WindowlessRenderer.h"
 
 #include <algorithm>
 #include <cstring>
 #include <numeric>
 
-#include "platform/graph/FrameConversion.h"
+#include "camera/platform/graph/FrameConversion.h"
 
 namespace tavelo::platform {
 namespace {

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/graph/FrameLayout.h"
-#include "platform/graph/GraphFilter.h"
+#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/graph/GraphFilter.h"
 
 namespace tavelo::platform {
 

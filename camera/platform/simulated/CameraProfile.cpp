@@ -1,4 +1,4 @@
-#include "platform/simulated/CameraProfile.h"
+#include "camera/platform/simulated/CameraProfile.h"
 
 #include <algorithm>
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Guid.h"
-#include "platform/simulated/SimulatedTypes.h"
+#include "camera/platform/Guid.h"
+#include "camera/platform/simulated/SimulatedTypes.h"
 
 namespace tavelo::platform::simulated {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/Interfaces.h"
-#include "platform/simulated/SimulatedDevice.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/simulated/SimulatedDevice.h"
 
 namespace tavelo::platform::simulated {
 

@@ -1,10 +1,10 @@
-#include "platform/simulated/FormatMediaTypes.h"
+#include "camera/platform/simulated/FormatMediaTypes.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-#include "platform/graph/FrameLayout.h"
+#include "camera/platform/graph/FrameLayout.h"
 
 namespace tavelo::platform::simulated {
 namespace {

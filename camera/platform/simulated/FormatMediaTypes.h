@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/graph/OwnedMediaType.h"
-#include "platform/simulated/CameraProfile.h"
+#include "camera/platform/graph/OwnedMediaType.h"
+#include "camera/platform/simulated/CameraProfile.h"
 
 namespace tavelo::platform::simulated {
 

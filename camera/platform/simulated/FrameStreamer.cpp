@@ -1,12 +1,12 @@
-#include "platform/simulated/FrameStreamer.h"
+#include "camera/platform/simulated/FrameStreamer.h"
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/graph/MemorySample.h"
-#include "platform/simulated/TestPattern.h"
+#include "camera/platform/graph/MemorySample.h"
+#include "camera/platform/simulated/TestPattern.h"
 
 namespace tavelo::platform::simulated {
 namespace {

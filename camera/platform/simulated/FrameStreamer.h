@@ -7,9 +7,9 @@
 #include <memory>
 #include <thread>
 
-#include "platform/Interfaces.h"
-#include "platform/graph/FrameLayout.h"
-#include "platform/simulated/SimulatedDevice.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/simulated/SimulatedDevice.h"
 
 namespace tavelo::platform::simulated {
 

@@ -1,4 +1,4 @@
-#include "platform/simulated/IniText.h"
+#include "camera/platform/simulated/IniText.h"
 
 namespace tavelo::platform::simulated {
 namespace {

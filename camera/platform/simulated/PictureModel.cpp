@@ -1,4 +1,4 @@
-#include "platform/simulated/PictureModel.h"
+#include "camera/platform/simulated/PictureModel.h"
 
 #include <algorithm>
 #include <cmath>

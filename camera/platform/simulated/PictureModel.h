@@ -8,9 +8,9 @@
 
 #include <vector>
 
-#include "platform/simulated/CameraProfile.h"
-#include "platform/simulated/SimulatedTypes.h"
-#include "platform/simulated/TestPattern.h"
+#include "camera/platform/simulated/CameraProfile.h"
+#include "camera/platform/simulated/SimulatedTypes.h"
+#include "camera/platform/simulated/TestPattern.h"
 
 namespace tavelo::platform::simulated {
 

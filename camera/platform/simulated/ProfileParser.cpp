@@ -1,4 +1,4 @@
-#include "platform/simulated/ProfileParser.h"
+#include "camera/platform/simulated/ProfileParser.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,9 @@
 #include <map>
 #include <set>
 
-#include "platform/simulated/IniText.h"
-#include "platform/simulated/PropertyNames.h"
-#include "platform/simulated/TextUtil.h"
+#include "camera/platform/simulated/IniText.h"
+#include "camera/platform/simulated/PropertyNames.h"
+#include "camera/platform/simulated/TextUtil.h"
 
 namespace tavelo::platform::simulated {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/simulated/CameraProfile.h"
+#include "camera/platform/simulated/CameraProfile.h"
 
 namespace tavelo::platform::simulated {
 

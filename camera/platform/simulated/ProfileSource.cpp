@@ -1,12 +1,12 @@
-#include "platform/simulated/ProfileSource.h"
+#include "camera/platform/simulated/ProfileSource.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
-#include "platform/simulated/EmbeddedProfiles.h"
-#include "platform/simulated/ProfileParser.h"
+#include "camera/platform/simulated/EmbeddedProfiles.h"
+#include "camera/platform/simulated/ProfileParser.h"
 
 namespace tavelo::platform::simulated {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/simulated/CameraProfile.h"
+#include "camera/platform/simulated/CameraProfile.h"
 
 namespace tavelo::platform::simulated {
 

@@ -1,8 +1,8 @@
-#include "platform/simulated/PropertyNames.h"
+#include "camera/platform/simulated/PropertyNames.h"
 
 #include <array>
 
-#include "platform/simulated/TextUtil.h"
+#include "camera/platform/simulated/TextUtil.h"
 
 namespace tavelo::platform::simulated {
 namespace {

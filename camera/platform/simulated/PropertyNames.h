@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/simulated/SimulatedTypes.h"
+#include "camera/platform/simulated/SimulatedTypes.h"
 
 namespace tavelo::platform::simulated {
 

@@ -1,8 +1,8 @@
-#include "platform/simulated/SimulatedCameraFilter.h"
+#include "camera/platform/simulated/SimulatedCameraFilter.h"
 
 #include <cstring>
 
-#include "platform/graph/Enumerators.h"
+#include "camera/platform/graph/Enumerators.h"
 
 namespace tavelo::platform::simulated {
 namespace {

@@ -13,10 +13,10 @@
 
 #include <memory>
 
-#include "platform/Interfaces.h"
-#include "platform/graph/FilterMembership.h"
-#include "platform/simulated/DeviceObject.h"
-#include "platform/simulated/SimulatedCapturePin.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/graph/FilterMembership.h"
+#include "camera/platform/simulated/DeviceObject.h"
+#include "camera/platform/simulated/SimulatedCapturePin.h"
 
 namespace tavelo::platform::simulated {
 

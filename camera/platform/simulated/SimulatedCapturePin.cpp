@@ -1,9 +1,9 @@
-#include "platform/simulated/SimulatedCapturePin.h"
+#include "camera/platform/simulated/SimulatedCapturePin.h"
 
 #include <cstring>
 
-#include "platform/graph/Enumerators.h"
-#include "platform/PinCategory.h"
+#include "camera/platform/graph/Enumerators.h"
+#include "camera/platform/PinCategory.h"
 
 namespace tavelo::platform::simulated {
 

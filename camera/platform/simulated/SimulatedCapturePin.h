@@ -7,9 +7,9 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/Interfaces.h"
-#include "platform/simulated/DeviceObject.h"
-#include "platform/simulated/FrameStreamer.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/simulated/DeviceObject.h"
+#include "camera/platform/simulated/FrameStreamer.h"
 
 namespace tavelo::platform::simulated {
 

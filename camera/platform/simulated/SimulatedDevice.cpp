@@ -1,9 +1,9 @@
-#include "platform/simulated/SimulatedDevice.h"
+#include "camera/platform/simulated/SimulatedDevice.h"
 
 #include <algorithm>
 
-#include "platform/simulated/FormatMediaTypes.h"
-#include "platform/simulated/PictureModel.h"
+#include "camera/platform/simulated/FormatMediaTypes.h"
+#include "camera/platform/simulated/PictureModel.h"
 
 namespace tavelo::platform::simulated {
 namespace {

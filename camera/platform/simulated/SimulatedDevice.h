@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/graph/OwnedMediaType.h"
-#include "platform/simulated/CameraProfile.h"
-#include "platform/simulated/SimulatedTypes.h"
-#include "platform/simulated/TestPattern.h"
+#include "camera/platform/graph/OwnedMediaType.h"
+#include "camera/platform/simulated/CameraProfile.h"
+#include "camera/platform/simulated/SimulatedTypes.h"
+#include "camera/platform/simulated/TestPattern.h"
 
 namespace tavelo::platform::simulated {
 

@@ -1,10 +1,10 @@
-#include "platform/simulated/SimulatedEnumeration.h"
+#include "camera/platform/simulated/SimulatedEnumeration.h"
 
 #include <mutex>
 
-#include "platform/simulated/DeviceObject.h"
-#include "platform/simulated/SimulatedCameraFilter.h"
-#include "platform/simulated/SimulatedPlainFilter.h"
+#include "camera/platform/simulated/DeviceObject.h"
+#include "camera/platform/simulated/SimulatedCameraFilter.h"
+#include "camera/platform/simulated/SimulatedPlainFilter.h"
 
 namespace tavelo::platform::simulated {
 namespace {

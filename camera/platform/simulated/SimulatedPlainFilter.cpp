@@ -1,6 +1,6 @@
-#include "platform/simulated/SimulatedPlainFilter.h"
+#include "camera/platform/simulated/SimulatedPlainFilter.h"
 
-#include "platform/graph/Enumerators.h"
+#include "camera/platform/graph/Enumerators.h"
 
 namespace tavelo::platform::simulated {
 

@@ -3,9 +3,9 @@
 // The filter of a simulated device that only has to be found and bound: the audio input and the two
 // compressors. It has no pins; it joins graphs and changes state like any filter.
 
-#include "platform/Interfaces.h"
-#include "platform/graph/FilterMembership.h"
-#include "platform/simulated/DeviceObject.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/graph/FilterMembership.h"
+#include "camera/platform/simulated/DeviceObject.h"
 
 namespace tavelo::platform::simulated {
 

@@ -1,12 +1,12 @@
-#include "platform/simulated/SimulatedPlatform.h"
+#include "camera/platform/simulated/SimulatedPlatform.h"
 
 #include <map>
 
-#include "platform/graph/GraphObjects.h"
-#include "platform/graph/MediaErrorText.h"
-#include "platform/simulated/ProfileSource.h"
-#include "platform/simulated/SimulatedDevice.h"
-#include "platform/simulated/SimulatedEnumeration.h"
+#include "camera/platform/graph/GraphObjects.h"
+#include "camera/platform/graph/MediaErrorText.h"
+#include "camera/platform/simulated/ProfileSource.h"
+#include "camera/platform/simulated/SimulatedDevice.h"
+#include "camera/platform/simulated/SimulatedEnumeration.h"
 
 namespace tavelo::platform {
 

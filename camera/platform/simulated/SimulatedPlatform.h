@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/CapturePlatform.h"
-#include "platform/simulated/SimulatedTypes.h"
+#include "camera/platform/CapturePlatform.h"
+#include "camera/platform/simulated/SimulatedTypes.h"
 
 namespace tavelo::platform {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform {
 

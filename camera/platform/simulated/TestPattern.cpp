@@ -1,4 +1,4 @@
-#include "platform/simulated/TestPattern.h"
+#include "camera/platform/simulated/TestPattern.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <numbers>
 
-#include "platform/graph/JpegCodec.h"
+#include "camera/platform/graph/JpegCodec.h"
 
 namespace tavelo::platform::simulated {
 namespace {

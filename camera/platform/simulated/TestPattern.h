@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/graph/FrameLayout.h"
+#include "camera/platform/graph/FrameLayout.h"
 
 namespace tavelo::platform::simulated {
 

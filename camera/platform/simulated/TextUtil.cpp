@@ -1,4 +1,4 @@
-#include "platform/simulated/TextUtil.h"
+#include "camera/platform/simulated/TextUtil.h"
 
 #include <charconv>
 

@@ -1,7 +1,7 @@
-#include "V4l2CaptureFilter.h"
+#include "camera/platform/v4l2/V4l2CaptureFilter.h"
 
-#include "V4l2Enumerators.h"
-#include "V4l2PropertyInterfaces.h"
+#include "camera/platform/v4l2/V4l2Enumerators.h"
+#include "camera/platform/v4l2/V4l2PropertyInterfaces.h"
 
 namespace tavelo::platform::v4l2 {
 

@@ -8,9 +8,9 @@
 #include <mutex>
 #include <string>
 
-#include "../Interfaces.h"
-#include "V4l2CapturePin.h"
-#include "V4l2Device.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/v4l2/V4l2CapturePin.h"
+#include "camera/platform/v4l2/V4l2Device.h"
 
 namespace tavelo::platform::v4l2 {
 

@@ -1,11 +1,11 @@
-#include "V4l2CapturePin.h"
+#include "camera/platform/v4l2/V4l2CapturePin.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "V4l2Enumerators.h"
-#include "V4l2Formats.h"
-#include "../PinCategory.h"
+#include "camera/platform/v4l2/V4l2Enumerators.h"
+#include "camera/platform/v4l2/V4l2Formats.h"
+#include "camera/platform/PinCategory.h"
 
 namespace tavelo::platform::v4l2 {
 

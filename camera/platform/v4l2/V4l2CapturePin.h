@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "../Interfaces.h"
-#include "V4l2Device.h"
-#include "V4l2Streamer.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/v4l2/V4l2Device.h"
+#include "camera/platform/v4l2/V4l2Streamer.h"
 
 namespace tavelo::platform::v4l2 {
 

@@ -1,4 +1,4 @@
-#include "V4l2Device.h"
+#include "camera/platform/v4l2/V4l2Device.h"
 
 #include <fcntl.h>
 
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "V4l2Errors.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::platform::v4l2 {
 namespace {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "../Result.h"
-#include "V4l2Syscalls.h"
+#include "camera/platform/Result.h"
+#include "camera/platform/v4l2/V4l2Syscalls.h"
 
 namespace tavelo::platform::v4l2 {
 

@@ -1,8 +1,8 @@
-#include "V4l2DeviceEnumeration.h"
+#include "camera/platform/v4l2/V4l2DeviceEnumeration.h"
 
-#include "V4l2CaptureFilter.h"
-#include "V4l2Device.h"
-#include "V4l2Enumerators.h"
+#include "camera/platform/v4l2/V4l2CaptureFilter.h"
+#include "camera/platform/v4l2/V4l2Device.h"
+#include "camera/platform/v4l2/V4l2Enumerators.h"
 
 namespace tavelo::platform::v4l2 {
 namespace {

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "../Interfaces.h"
-#include "V4l2DeviceList.h"
-#include "V4l2Syscalls.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/v4l2/V4l2DeviceList.h"
+#include "camera/platform/v4l2/V4l2Syscalls.h"
 
 namespace tavelo::platform::v4l2 {
 

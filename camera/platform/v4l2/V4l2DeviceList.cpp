@@ -1,4 +1,4 @@
-#include "V4l2DeviceList.h"
+#include "camera/platform/v4l2/V4l2DeviceList.h"
 
 #include <fcntl.h>
 #include <linux/videodev2.h>

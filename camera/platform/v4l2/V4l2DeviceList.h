@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "V4l2Syscalls.h"
+#include "camera/platform/v4l2/V4l2Syscalls.h"
 
 namespace tavelo::platform::v4l2 {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "../Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform::v4l2 {
 

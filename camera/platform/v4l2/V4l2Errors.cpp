@@ -1,4 +1,4 @@
-#include "V4l2Errors.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 #include <cerrno>
 #include <cstring>

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../Result.h"
+#include "camera/platform/Result.h"
 
 namespace tavelo::platform::v4l2 {
 

@@ -1,4 +1,4 @@
-#include "V4l2Formats.h"
+#include "camera/platform/v4l2/V4l2Formats.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "V4l2Errors.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::platform::v4l2 {
 namespace {

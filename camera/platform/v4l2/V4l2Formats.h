@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "../MediaType.h"
-#include "../Result.h"
-#include "V4l2Device.h"
-#include "V4l2PixelFormats.h"
+#include "camera/platform/MediaType.h"
+#include "camera/platform/Result.h"
+#include "camera/platform/v4l2/V4l2Device.h"
+#include "camera/platform/v4l2/V4l2PixelFormats.h"
 
 namespace tavelo::platform::v4l2 {
 

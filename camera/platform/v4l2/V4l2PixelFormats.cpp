@@ -1,4 +1,4 @@
-#include "V4l2PixelFormats.h"
+#include "camera/platform/v4l2/V4l2PixelFormats.h"
 
 #include <linux/videodev2.h>
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "../Guid.h"
+#include "camera/platform/Guid.h"
 
 namespace tavelo::platform::v4l2 {
 

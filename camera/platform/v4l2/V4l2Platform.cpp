@@ -1,9 +1,9 @@
-#include "V4l2Platform.h"
+#include "camera/platform/v4l2/V4l2Platform.h"
 
-#include "../graph/GraphObjects.h"
-#include "../graph/MediaErrorText.h"
-#include "V4l2DeviceEnumeration.h"
-#include "V4l2Errors.h"
+#include "camera/platform/graph/GraphObjects.h"
+#include "camera/platform/graph/MediaErrorText.h"
+#include "camera/platform/v4l2/V4l2DeviceEnumeration.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::platform {
 namespace {

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "../CapturePlatform.h"
-#include "V4l2DeviceList.h"
-#include "V4l2Syscalls.h"
+#include "camera/platform/CapturePlatform.h"
+#include "camera/platform/v4l2/V4l2DeviceList.h"
+#include "camera/platform/v4l2/V4l2Syscalls.h"
 
 namespace tavelo::platform {
 

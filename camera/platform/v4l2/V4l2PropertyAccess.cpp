@@ -1,12 +1,12 @@
-#include "V4l2PropertyAccess.h"
+#include "camera/platform/v4l2/V4l2PropertyAccess.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <limits>
 #include <optional>
 
-#include "../Interfaces.h"
-#include "V4l2Errors.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::platform::v4l2 {
 namespace {

@@ -9,9 +9,9 @@
 
 #include <cstdint>
 
-#include "../Result.h"
-#include "V4l2Device.h"
-#include "V4l2PropertyMap.h"
+#include "camera/platform/Result.h"
+#include "camera/platform/v4l2/V4l2Device.h"
+#include "camera/platform/v4l2/V4l2PropertyMap.h"
 
 namespace tavelo::platform::v4l2 {
 

@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "../Interfaces.h"
-#include "V4l2Device.h"
-#include "V4l2PropertyAccess.h"
-#include "V4l2PropertyMap.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/v4l2/V4l2Device.h"
+#include "camera/platform/v4l2/V4l2PropertyAccess.h"
+#include "camera/platform/v4l2/V4l2PropertyMap.h"
 
 namespace tavelo::platform::v4l2 {
 

@@ -1,10 +1,10 @@
-#include "V4l2PropertyMap.h"
+#include "camera/platform/v4l2/V4l2PropertyMap.h"
 
 #include <linux/videodev2.h>
 
 #include <array>
 
-#include "../Interfaces.h"
+#include "camera/platform/Interfaces.h"
 
 namespace tavelo::platform::v4l2 {
 namespace {

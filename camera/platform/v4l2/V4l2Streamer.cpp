@@ -1,4 +1,4 @@
-#include "V4l2Streamer.h"
+#include "camera/platform/v4l2/V4l2Streamer.h"
 
 #include <sys/mman.h>
 
@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "V4l2Errors.h"
+#include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::platform::v4l2 {
 namespace {

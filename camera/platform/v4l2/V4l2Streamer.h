@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "../Interfaces.h"
-#include "V4l2Device.h"
+#include "camera/platform/Interfaces.h"
+#include "camera/platform/v4l2/V4l2Device.h"
 
 namespace tavelo::platform::v4l2 {
 

@@ -1,4 +1,4 @@
-#include "V4l2Syscalls.h"
+#include "camera/platform/v4l2/V4l2Syscalls.h"
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
