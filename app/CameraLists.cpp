@@ -5,6 +5,7 @@
 
 #include "ui/ButtonImage.h"
 #include "app/DisplayTexts.h"
+#include "app/LayoutRules.h"
 #include "ui/Image.h"
 #include "ui/ListBox.h"
 #include "ui/LiveCam.h"
@@ -12,11 +13,10 @@
 
 namespace {
 
-constexpr int kCameraEntryHeight = 44;
 constexpr int kCameraFontSize = 18;
-constexpr int kCameraListGrowsBelow = 182;  // the list stops growing after the entry that passes this
-constexpr int kFormatEntryHeight = 30;
 constexpr int kFormatFontSize = 14;
+// Each camera entry carries its device's path: entries may share a name, never a device.
+constexpr int kDevicePathRole = Qt::UserRole;
 
 // Keeps a list's update block open for a scope, whatever leaves it.
 class TUpdateBlock {
@@ -35,6 +35,11 @@ QString SelectedText(const TListBox* list) {
   return index >= 0 ? list->ItemText(index) : QString();
 }
 
+QString SelectedDevicePath(const TListBox* list) {
+  const int index = list->ItemIndex();
+  return index >= 0 ? list->item(index)->data(kDevicePathRole).toString() : QString();
+}
+
 }  // namespace
 
 void TFormMain::RefreshDevices() {
@@ -44,14 +49,12 @@ void TFormMain::RefreshDevices() {
     const TFVideoCaptureDevices devices = FCamera->Devices();
     ComboBoxCamera->Clear();
     ComboBoxCamera->SetListHeight(0);
-    const QIcon icon(Picture(QStringLiteral("Webcam"))->Bitmap());
+    const QIcon icon = Picture(QStringLiteral("Webcam"))->Icon();
     for (const TFVideoCaptureDevice& device : devices) {
       ComboBoxCamera->AddEntry(device.Name, icon, kCameraFontSize, kCameraEntryHeight);
-      if (ComboBoxCamera->ListHeight() < kCameraListGrowsBelow) {
-        ComboBoxCamera->SetListHeight(ComboBoxCamera->ListHeight() + kCameraEntryHeight);
-      }
+      ComboBoxCamera->item(ComboBoxCamera->Count() - 1)->setData(kDevicePathRole, device.Path);
     }
-    ComboBoxCamera->SetListHeight(ComboBoxCamera->ListHeight() + 2);
+    ComboBoxCamera->SetListHeight(CameraListHeight(ComboBoxCamera->Count()));
     for (int i = 0; i < ComboBoxCamera->Count(); ++i) {
       if (SameTextIgnoringAsciiCase(ComboBoxCamera->ItemText(i), remembered)) {
         ComboBoxCamera->SetItemIndex(i);
@@ -59,10 +62,12 @@ void TFormMain::RefreshDevices() {
       }
     }
   }
-  // With two or more cameras the first one is always selected; a single camera only stays selected.
-  if (ComboBoxCamera->Count() > 1) SelectCameraEntry(0);
-  SetFormats();
-  SetTrackBars();
+  ReadSelectedCamera([this] {
+    // With two or more cameras the first one is always selected; a single camera only stays selected.
+    if (ComboBoxCamera->Count() > 1) SelectCameraEntry(0);
+    SetFormats();
+    SetTrackBars();
+  });
   const bool cameraSelected = !FCamera->DeviceName().isEmpty();
   for (TButtonImage* button : {ButtonDefaultValues, ButtonWindows, ButtonWrite, ButtonRead}) {
     button->setEnabled(cameraSelected);
@@ -75,7 +80,7 @@ void TFormMain::SetFormats() {
   ComboBoxFormat->SetListHeight(0);
   TUpdateBlock block(ComboBoxFormat);
   FCamera->SetActive(false);
-  FCamera->SetDeviceName(SelectedText(ComboBoxCamera));
+  FCamera->SelectDevice(SelectedText(ComboBoxCamera), SelectedDevicePath(ComboBoxCamera));
   ComboBoxFormat->Clear();
   ComboBoxFormat->SetListHeight(0);
   const bool cameraSelected = !FCamera->DeviceName().isEmpty();
@@ -83,15 +88,15 @@ void TFormMain::SetFormats() {
   if (!cameraSelected) return;
 
   for (const TFCameraFormat& format : FCamera->SupportedFormats()) {
-    const QIcon icon(Picture(FormatIconName(format.Height))->Bitmap());
+    const QIcon icon = Picture(FormatIconName(format.Height))->Icon();
     ComboBoxFormat->AddEntry(FormatEntryText(format), icon, kFormatFontSize, kFormatEntryHeight);
-    ComboBoxFormat->SetListHeight(ComboBoxFormat->ListHeight() + kFormatEntryHeight);
   }
-  if (ComboBoxFormat->ListHeight() <= 0) {
+  const int formats = ComboBoxFormat->Count();
+  if (formats == 0) {
     SupportLevel = 0;
   } else {
-    Trace(QString::number(ComboBoxFormat->ListHeight()));
-    ComboBoxFormat->SetListHeight(ComboBoxFormat->ListHeight() >= 150 ? 154 : ComboBoxFormat->ListHeight() + 5);
+    Trace(QString::number(formats * kFormatEntryHeight));  // the entries' height, before the list is fitted
+    ComboBoxFormat->SetListHeight(FormatListHeight(formats));
     SupportLevel = 1;
   }
   SetSupportStatus();
@@ -99,19 +104,18 @@ void TFormMain::SetFormats() {
 
 void TFormMain::ComboBoxCameraChange(QObject*) {
   Trace(QStringLiteral("ComboBoxCameraChange started"));
-  try {
-    FormResize();
-  } catch (...) {
-  }
+  FormResize();
   if (ComboBoxCamera->ItemIndex() < 0) {
     ClearFormatList();
     return;
   }
-  Trace(QStringLiteral("   "));
-  Trace(QStringLiteral("Starting SetFormats"));
-  SetFormats();
-  Trace(QStringLiteral("Starting SetTrackBars"));
-  SetTrackBars();
+  ReadSelectedCamera([this] {
+    Trace(QStringLiteral("   "));
+    Trace(QStringLiteral("Starting SetFormats"));
+    SetFormats();
+    Trace(QStringLiteral("Starting SetTrackBars"));
+    SetTrackBars();
+  });
   if (ComboBoxFormat->Count() > 0) SelectRememberedFormat();
   SetCaptionToApplicationTitle();
   Trace(QStringLiteral("Doing the \"if not(ComboBoxFormat.Items.c\""));

@@ -27,7 +27,7 @@ constexpr int kFrequencyItemCount = static_cast<int>(std::size(kFrequencyItems))
 void TFormMain::FillFrequencyList() {
   ComboBoxFrequency->Clear();
   ComboBoxFrequency->BeginUpdate();
-  const QIcon icon(Picture(QStringLiteral("herz"))->Bitmap());
+  const QIcon icon = Picture(QStringLiteral("herz"))->Icon();
   for (const TFrequencyItem& item : kFrequencyItems) {
     ComboBoxFrequency->AddEntry(QString::fromLatin1(item.Text), icon, 14, 20);
   }

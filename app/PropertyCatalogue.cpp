@@ -1,11 +1,15 @@
 #include "app/PropertyCatalogue.h"
 
 #include <algorithm>
+#include <iterator>
+
+namespace {
 
 using enum TFCameraProperty;
 
+// One look per property, in any order: the catalogue takes its order from the property list.
 // clang-format off
-const std::array<TPropertyCatalogueEntry, kPropertyCount> kPropertyCatalogue = {{
+constexpr TPropertyCatalogueEntry kLooks[] = {
   //  property               label text          screen icon                 image      value box  font design row top
   {BacklightCompensation, "Backlight comp.",     10, "prop_backlight",      "Image10", "Layout5",  16, "0",   3},
   {Brightness,            "Brightness",           6, "prop_brightness",     "Image7",  "Layout20", 16, "0",   3},
@@ -24,18 +28,26 @@ const std::array<TPropertyCatalogueEntry, kPropertyCount> kPropertyCatalogue = {
   {Tilt,                  "Tilt (\u2195)",       16, "prop_tilt",           "Image5",  "Layout6",  14, "0",   3},
   {WhiteBalance,          "White balance",        3, "prop_whitebalance",   "Image12", "Layout4",  14, "0",   3},
   {Zoom,                  "Zoom (+/-)",           5, "prop_zoom",           "Image3",  "Layout7",  14, "255", 0},
-}};
+};
 // clang-format on
+static_assert(std::size(kLooks) == kPropertyCount, "one look per listed property");
 
-QString TPropertyCatalogueEntry::Name() const {
-  const std::string_view name = PropertyInfo(Property).Name;
-  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+// Evaluated while compiling: a listed property without a look does not build.
+constexpr std::array<TPropertyCatalogueEntry, kPropertyCount> InPropertyListOrder() {
+  std::array<TPropertyCatalogueEntry, kPropertyCount> ordered{};
+  for (std::size_t i = 0; i < kPropertyCount; ++i) {
+    ordered[i] = *std::ranges::find(kLooks, kPropertyList[i], &TPropertyCatalogueEntry::Property);
+  }
+  return ordered;
 }
 
+}  // namespace
+
+constinit const std::array<TPropertyCatalogueEntry, kPropertyCount> kPropertyCatalogue = InPropertyListOrder();
+
 const TPropertyCatalogueEntry* FindCatalogueEntry(TFCameraProperty property) {
-  const auto found = std::find_if(kPropertyCatalogue.begin(), kPropertyCatalogue.end(),
-                                  [property](const TPropertyCatalogueEntry& entry) { return entry.Property == property; });
-  return found == kPropertyCatalogue.end() ? nullptr : &*found;
+  const int index = PropertyListIndex(property);
+  return index < 0 ? nullptr : &kPropertyCatalogue[static_cast<std::size_t>(index)];
 }
 
 std::vector<TPropertyRowDesign> PropertyRowDesignsInScreenOrder() {
@@ -46,8 +58,8 @@ std::vector<TPropertyRowDesign> PropertyRowDesignsInScreenOrder() {
   std::vector<TPropertyRowDesign> designs;
   for (const TPropertyCatalogueEntry* entry : ordered) {
     designs.push_back({entry->Name(), entry->Label(), QString::fromLatin1(entry->IconName),
-                     QString::fromLatin1(entry->ImageName), QString::fromLatin1(entry->ValueBoxName),
-                     QString::fromLatin1(entry->DesignValueText), entry->LabelFontSize, entry->RowTopMargin});
+                       QString::fromLatin1(entry->ImageName), QString::fromLatin1(entry->ValueBoxName),
+                       QString::fromLatin1(entry->DesignValueText), entry->LabelFontSize, entry->RowTopMargin});
   }
   return designs;
 }

@@ -4,9 +4,12 @@
 #include <QLabel>
 
 #include <cmath>
+#include <utility>
 
 #include "ui/ControlStyle.h"
 #include "app/DisplayTexts.h"
+#include "app/ErrorReport.h"
+#include "camera/CameraFailure.h"
 #include "ui/Effects.h"
 #include "ui/ListBox.h"
 #include "ui/TrackBar.h"
@@ -20,6 +23,10 @@ constexpr int kRowFontSize = 16;
 
 // The camera receives the slider's value truncated toward zero.
 std::int32_t CameraValueOf(double sliderValue) { return static_cast<std::int32_t>(std::trunc(sliderValue)); }
+
+// A refusal concerns the one request; anything else (a camera gone, no permission, a failed check) is
+// about the camera as a whole and is for the caller to explain.
+bool IsRefusal(std::exception_ptr error) { return CameraFailureOf(error) == TFCameraFailure::cfRefused; }
 
 }  // namespace
 
@@ -38,19 +45,28 @@ void TFormMain::SetTrackBars() {
     LayoutFrequency->hide();
 
     Trace(QStringLiteral("Starting  InitTrackBar BLOCK"));
-    try {
-      for (const TPropertyRow& row : FRows) InitTrackBar(row.Controls);
-      Trace(QStringLiteral("InitTrackBar BLOCK ended OK"));
-    } catch (...) {
-      Trace(QStringLiteral("*** InitTrackBar error"));
-    }
+    for (const TPropertyRow& row : FRows) InitTrackBar(row.Controls);
+    Trace(QStringLiteral("InitTrackBar BLOCK ended OK"));
     Trace(QStringLiteral("InitTrackBar group OK"));
     Trace(QStringLiteral("Starting  SetTrackBar BLOCK"));
 
     if (!FCamera->DeviceName().isEmpty()) {
+      // A control the driver refuses to read blanks only its own part of the window; the pass goes on
+      // and names what it could not read once, at its end.
+      QStringList unreadable;
+      QString firstReason;
+      const auto refused = [&](const QString& label, std::exception_ptr error) {
+        if (!IsRefusal(error)) std::rethrow_exception(error);
+        if (unreadable.isEmpty()) firstReason = ErrorMessage(error);
+        unreadable << label;
+      };
       if (FCamera->PowerLineFrequencySupported()) {
-        LayoutFrequency->show();
-        validatefrequency();
+        try {
+          validatefrequency();
+          LayoutFrequency->show();
+        } catch (...) {
+          refused(powerfrequencylabel->text(), std::current_exception());
+        }
       }
       Trace(QStringLiteral("FCamera.DeviceName is not BLANK"));
       Trace(FCamera->DeviceName());
@@ -61,14 +77,16 @@ void TFormMain::SetTrackBars() {
         else readOrder.push_back(&row);
       }
       for (const TPropertyRow* row : readOrder) {
-        const TFCameraProperty property = row->Entry->Property;
-        if (!FCamera->PropertySupported(property)) continue;
-        const std::int32_t value = FCamera->PropertyValue(property);
-        const TFRange range = FCamera->PropertyRange(property);
-        const bool automatic = FCamera->PropertyAuto(property);
-        SetTrackBar(row->Controls, value, range, automatic);
+        if (!FCamera->PropertySupported(row->Entry->Property)) continue;
+        try {
+          ReadRow(*row);
+        } catch (...) {
+          refused(row->Entry->Label(), std::current_exception());
+          continue;
+        }
         SupportLevel = 2;
       }
+      if (!unreadable.isEmpty()) ShowStatusMessage(UnreadableRowsText(unreadable, firstReason));
     }
   }
   Trace(QStringLiteral("Calling SetSupportStatus"));
@@ -113,35 +131,62 @@ void TFormMain::SetTrackBar(const TPropertyRowControls& row, std::int32_t Positi
   Trace(QStringLiteral("SetTrackBar ended"));
 }
 
+void TFormMain::ReadRow(const TPropertyRow& row) {
+  const TFCameraProperty property = row.Entry->Property;
+  const std::int32_t value = FCamera->PropertyValue(property);
+  const TFRange range = FCamera->PropertyRange(property);
+  const bool automatic = FCamera->PropertyAuto(property);
+  SetTrackBar(row.Controls, value, range, automatic);
+}
+
+void TFormMain::ShowRefusedChange(const TPropertyRow& row, std::exception_ptr error) {
+  ShowStatusMessage(RefusedChangeText(row.Entry->Label(), ErrorMessage(error)));
+  // The row's own change notifications must not write what is read back.
+  const bool passRunning = std::exchange(SettingTrackBars, true);
+  struct TRestore {
+    bool& Flag;
+    bool Value;
+    ~TRestore() { Flag = Value; }
+  } restore{SettingTrackBars, passRunning};
+  try {
+    ReadRow(row);
+  } catch (...) {
+    if (!IsRefusal(std::current_exception())) throw;
+    InitTrackBar(row.Controls);  // nothing known about the row any more
+  }
+}
+
 void TFormMain::TrackBarChange(QObject* Sender) {
   if (SupportLevel == 0 || SupportLevel == 1) return;
-  // A driver refusal leaves slider and value label at the new value, without a word.
-  try {
-    const TPropertyRow* row = RowOfTrackBar(Sender);
-    if (!row) return;
-    const double value = row->Controls.TrackBar->Value();
-    row->Controls.ValueLabel->setText(SliderValueText(value));
-    if (!SettingTrackBars) FCamera->SetPropertyValue(row->Entry->Property, CameraValueOf(value));
-    SetSupportStatus();
-  } catch (...) {
+  const TPropertyRow* row = RowOfTrackBar(Sender);
+  if (!row) return;
+  const double value = row->Controls.TrackBar->Value();
+  row->Controls.ValueLabel->setText(SliderValueText(value));
+  if (!SettingTrackBars) {
+    // A refusal is answered here; a camera gone (or any other failure) is for the caller to explain.
+    try {
+      FCamera->SetPropertyValue(row->Entry->Property, CameraValueOf(value));
+    } catch (...) {
+      if (!IsRefusal(std::current_exception())) throw;
+      ShowRefusedChange(*row, std::current_exception());
+    }
   }
+  SetSupportStatus();
 }
 
 void TFormMain::CheckBoxChange(QObject* Sender) {
   if (SettingTrackBars) return;
-  auto* box = qobject_cast<QCheckBox*>(Sender);
-  try {
-    if (const TPropertyRow* row = RowOfCheckBox(Sender)) {
+  if (const TPropertyRow* row = RowOfCheckBox(Sender)) {
+    try {
       FCamera->SetPropertyAuto(row->Entry->Property, row->Controls.CheckBox->isChecked());
+    } catch (...) {
+      if (!IsRefusal(std::current_exception())) throw;
+      ShowMessageSimple(InconsistentDriverNotice(SelectedCameraName()));
+      // The box then shows the mode the camera kept, without a second attempt to write it.
+      ShowRefusedChange(*row, std::current_exception());
+      return;
     }
-    Trace(QStringLiteral("### Call SetTrackBars from  CheckBoxChange event "));
-    SetTrackBars();
-  } catch (...) {
-    const int camera = ComboBoxCamera->ItemIndex();
-    const QString cameraName = camera >= 0 ? ComboBoxCamera->ItemText(camera) : QString();
-    ShowMessageSimple(QStringLiteral("Tavelo detected an inconsistent cam driver implementation. ") + cameraName +
-                      QStringLiteral(" states this function is supported but returns an error when accessing it"));
-    // Unticking runs this handler again, which switches the automatic mode off and re-reads the rows.
-    if (box) box->setChecked(false);
   }
+  Trace(QStringLiteral("### Call SetTrackBars from  CheckBoxChange event "));
+  SetTrackBars();
 }

@@ -31,5 +31,19 @@ void TFormMain::ShowStatusMessage(const QString& Text) {
 
 void TFormMain::MessageTimerTimer(QObject*) {
   MessageTimer->SetInterval(0);
-  MessageLabel->setText(QString());
+  MessageLabel->setText(FStandingText);  // empty unless the selected camera cannot be used
+}
+
+void TFormMain::ShowStandingText(const QString& Text) {
+  FStandingText = Text;
+  FStandingCamera = SelectedCameraName();
+  MessageLabel->setText(Text);
+}
+
+void TFormMain::ClearStandingText() {
+  if (FStandingText.isEmpty()) return;
+  // A status message shown over it stays for its own time.
+  if (MessageLabel->text() == FStandingText) MessageLabel->clear();
+  FStandingText.clear();
+  FStandingCamera.clear();
 }

@@ -35,13 +35,7 @@ void TFormMain::SetSupportStatus() {
   Trace(QStringLiteral("SetSupportStatus entered"));
   const int formatIndex = ComboBoxFormat->ItemIndex();
   Trace(QStringLiteral("ComboBoxFormat.ItemIndex=") + QString::number(formatIndex));
-  if (formatIndex >= 0 && ComboBoxFormat->Count() > 0) {
-    try {
-      ResolutionText = ComboBoxFormat->ItemText(formatIndex);
-    } catch (...) {
-      Trace(QStringLiteral("SetSupportStatus Error"));
-    }
-  }
+  if (formatIndex >= 0 && ComboBoxFormat->Count() > 0) ResolutionText = ComboBoxFormat->ItemText(formatIndex);
   Trace(QStringLiteral("SetSupportStatus passed 02"));
 
   for (const TSupportLevelLook& look : kSupportLevelLooks) {
@@ -55,9 +49,7 @@ void TFormMain::SetSupportStatus() {
       LayoutButtonTestCam->hide();
       MonochromeEffect->setEnabled(look.GreyedOut);
       if (look.PreparesTestText) {
-        const int camera = ComboBoxCamera->ItemIndex();
-        const QString cameraName = camera >= 0 ? ComboBoxCamera->ItemText(camera) : QString();
-        cameratestlabel->setText(QStringLiteral("Click camera icon to test ") + cameraName +
+        cameratestlabel->setText(QStringLiteral("Click camera icon to test ") + SelectedCameraName() +
                                  QStringLiteral("\r\n with resolution: ") + ResolutionText);
       }
     }

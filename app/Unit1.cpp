@@ -28,7 +28,10 @@ TFormMain::TFormMain(std::shared_ptr<tavelo::platform::CapturePlatform> platform
       FArguments(std::move(arguments)) {
   BindRows();
   ConnectHandlers();
-  // A failure during start-up ends the sequence at that step; the window still opens.
+  SingleInstance1 = new TSingleInstance(this);
+  SingleInstance1->setObjectName(QStringLiteral("SingleInstance1"));
+  // A failure during start-up that is not the camera's (FormCreate explains those itself) ends the
+  // sequence at that step; the window still opens.
   try {
     FormCreate();
   } catch (...) {
@@ -51,9 +54,12 @@ void TFormMain::SetMessageForm(TMessageForm* form) {
 void TFormMain::SetLivecamForm(TLivecamForm* form) { FLivecamForm = form; }
 
 void TFormMain::FormCreate() {
-  Memo1->clear();
+  // Made when the memo is built: outside trace mode that is never, which spares building it.
+  Memo1.Apply([](QPlainTextEdit* memo) {
+    memo->clear();
+    memo->hide();
+  });
   TraceMode = false;
-  Memo1->hide();
   if (!FArguments.isEmpty() && FArguments.first() == QStringLiteral("trace")) {
     TraceMode = true;
     Memo1->show();
@@ -63,12 +69,16 @@ void TFormMain::FormCreate() {
   ColourFromPalette();
   ResolutionText.clear();
   Hiddenfunctions->hide();
-  RefreshDevices();
+  // A camera failing here must not leave the window half presented: start-up goes on, and the failure is
+  // explained once the window is in its run-time state.
+  const std::exception_ptr cameraFailure =
+      SwallowCameraError(QStringLiteral("RefreshDevices"), [this] { RefreshDevices(); });
   QGuiApplication::setApplicationDisplayName(kApplicationTitle);
   SetCaptionToApplicationTitle();
   readini();
   SetCaptionToApplicationTitle();
   StatusLabel->setText(QStringLiteral(" "));
+  if (cameraFailure) CameraFailed(cameraFailure, TCameraRequest::crSelect);
 }
 
 void TFormMain::SetCaptionToApplicationTitle() { setWindowTitle(QGuiApplication::applicationDisplayName()); }
@@ -142,9 +152,11 @@ void TFormMain::BindRows() {
 }
 
 void TFormMain::ConnectHandlers() {
-  connect(Velmarlogo, &TImage::Click, this, [this](QObject* sender) { RunHandler([&] { VelmarlogoClick(sender); }); });
+  constexpr TCameraRequest kSelect = TCameraRequest::crSelect;
+  connect(Velmarlogo, &TImage::Click, this,
+          [this](QObject* sender) { RunHandler([&] { VelmarlogoClick(sender); }, kSelect); });
   connect(ComboBoxCamera, &TListBox::Change, this,
-          [this](QObject* sender) { RunHandler([&] { ComboBoxCameraChange(sender); }); });
+          [this](QObject* sender) { RunHandler([&] { ComboBoxCameraChange(sender); }, kSelect); });
   connect(ComboBoxFormat, &TListBox::Change, this,
           [this](QObject* sender) { RunHandler([&] { ComboBoxFormatChange(sender); }); });
   connect(ComboBoxFormat, &TListBox::DblClicked, this,
@@ -163,14 +175,14 @@ void TFormMain::ConnectHandlers() {
   // RefreshTimer runs from creation; the keep-synchronised refresh it drives is not wired yet.
 }
 
-void TFormMain::RunHandler(const std::function<void()>& handler) {
+void TFormMain::RunHandler(const std::function<void()>& handler, TCameraRequest request) {
   try {
     handler();
   } catch (...) {
     if (FChangeDepth > 0) {
       if (!FPendingError) FPendingError = std::current_exception();
     } else {
-      ReportError(std::current_exception());
+      CameraFailed(std::current_exception(), request);
     }
   }
 }

@@ -5,9 +5,11 @@
 // the power-line frequency and the status messages. Each job lives in a file of its own (CameraLists,
 // PropertyRows, SupportStatus, PowerFrequency, StatusMessages, WindowLayout); the class is one.
 //
-// Every handler runs on the GUI thread. What a handler does with a failure is decided per handler; a
-// failure that escapes a user's action goes to the general error report (ErrorReport.h), and one that
-// escapes a change made by code goes back to that code, as a direct call would.
+// Every handler runs on the GUI thread. What a handler does with a failure is decided per handler: a
+// driver refusing one row is handled by the row's handler. A camera failure that escapes a user's action
+// is explained by CameraFailed (CameraFailures.cpp), any other failure goes to the general error report
+// (ErrorReport.h); one that escapes a change made by code goes back to that code, as a direct call would,
+// so code that changes controls whose handlers reach the camera makes the change through RaiseChanges.
 
 #include <QPointer>
 #include <QString>
@@ -23,7 +25,9 @@
 #include "ui/LiveCam.h"
 #include "ui/MainFormDesign.h"
 #include "ui/MessageUnit.h"
+#include "app/CameraFailureResponse.h"
 #include "app/PropertyCatalogue.h"
+#include "single_instance/singleinstance.h"
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
@@ -54,6 +58,8 @@ class TFormMain : public TMainFormDesign {
   const std::vector<TPropertyRow>& PropertyRows() const { return FRows; }
 
   TFCamera* FCamera;  // the one camera component, owned by the window
+  // Created with the window's components, before FormCreate; ends a second copy once the event loop runs.
+  TSingleInstance* SingleInstance1 = nullptr;
 
   // ---- Window state -------------------------------------------------------------------------------
   bool TraceMode = false;
@@ -110,6 +116,22 @@ class TFormMain : public TMainFormDesign {
   bool ShowMessageSimple(const QString& AMessage);
   void ShowStatusMessage(const QString& Text);
   void MessageTimerTimer(QObject* Sender = nullptr);
+  // Why the selected camera cannot be used: shown in the status strip until that camera is read
+  // successfully or another one is selected; a status message shown meanwhile gives way to it again when
+  // it clears.
+  void ShowStandingText(const QString& Text);
+  void ClearStandingText();
+  QString StandingText() const { return FStandingText; }
+
+  // ---- Camera failures (CameraFailures.cpp) -------------------------------------------------------
+  // Tells the user once what a camera failure that escaped `request` means, and brings the window in
+  // line: a camera that has gone leaves the list at once. A failure that is no camera error goes to the
+  // general error report.
+  void CameraFailed(std::exception_ptr error, TCameraRequest request);
+  // Runs a camera request whose failure does not end what the caller is doing: a camera error is
+  // swallowed, leaves a trace line in trace mode, and is answered for the caller to explain or ignore
+  // (null when the request succeeded). Any other failure is passed on.
+  std::exception_ptr SwallowCameraError(const QString& step, const std::function<void()>& request);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -123,12 +145,23 @@ class TFormMain : public TMainFormDesign {
   void SelectFormatEntry(int index);
   void SelectRememberedFormat();
   void ClearFormatList();
+  // Runs `read`, which reads the selected camera into the format list and the rows; on a failure the
+  // window shows the camera as not configurable (never half the old camera and half the new) and the
+  // failure is passed on.
+  void ReadSelectedCamera(const std::function<void()>& read);
+  void ShowCameraUnusable();
+  QString SelectedCameraName() const;
+  // Reads one supported row's value, range and mode and shows it live; a failure is passed on.
+  void ReadRow(const TPropertyRow& row);
+  // After a refused change of a row: the row shows what the camera holds, the status strip why.
+  void ShowRefusedChange(const TPropertyRow& row, std::exception_ptr error);
   const TPropertyRow* RowOfTrackBar(const QObject* sender) const;
   const TPropertyRow* RowOfCheckBox(const QObject* sender) const;
 
   // Runs a handler raised by a control. A failure of a change that code made (inside RaiseChanges) is
-  // kept for that code; any other failure came from a user's action and goes to the error report.
-  void RunHandler(const std::function<void()>& handler);
+  // kept for that code; any other failure came from a user's action: a camera failure is explained as
+  // one of `request`, anything else goes to the error report.
+  void RunHandler(const std::function<void()>& handler, TCameraRequest request = TCameraRequest::crChange);
   // Makes a change whose handlers may fail, and raises their first failure here once it is made.
   void RaiseChanges(const std::function<void()>& change);
 
@@ -138,4 +171,6 @@ class TFormMain : public TMainFormDesign {
   std::vector<TPropertyRow> FRows;
   int FChangeDepth = 0;
   std::exception_ptr FPendingError;
+  QString FStandingText;
+  QString FStandingCamera;  // the camera entry the standing text explains
 };

@@ -98,6 +98,15 @@ std::shared_ptr<IBaseFilter> TFCamera::GetDevice(const QString& name) {
   return found;
 }
 
+std::shared_ptr<IBaseFilter> TFCamera::GetDeviceByPath(const QString& path) {
+  std::shared_ptr<IBaseFilter> found;
+  ForEachDeviceBag(*FPlatform, guids::VideoInputDeviceCategory, [&](IMoniker& moniker, IPropertyBag& bag) {
+    if (BagValueEquals(bag, "DevicePath", path)) found = BindFilter(moniker);
+    return found == nullptr;
+  });
+  return found;
+}
+
 std::shared_ptr<IBaseFilter> TFCamera::FindCategoryFilter(const Guid& category, const QString& name) {
   std::shared_ptr<IBaseFilter> found;
   ForEachDeviceBag(*FPlatform, category, [&](IMoniker& moniker, IPropertyBag& bag) {

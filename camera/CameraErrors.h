@@ -24,6 +24,12 @@ class EFCameraError : public ECameraException {
   using ECameraException::ECameraException;
 };
 
+// The selected camera cannot be bound (it is no longer listed): for the window, a camera that has gone.
+class EFCameraDeviceNotFound : public EFCameraError {
+ public:
+  using EFCameraError::EFCameraError;
+};
+
 class EOleSysError : public ECameraException {
  public:
   EOleSysError(const QString& message, std::int32_t errorCode, int helpContext = 0)

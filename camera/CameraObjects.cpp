@@ -100,7 +100,7 @@ std::shared_ptr<IMediaEvent> TFCamera::MediaEvent() {
 }
 
 std::shared_ptr<IBaseFilter> TFCamera::CaptureFilter() {
-  if (!FCaptureFilter) FCaptureFilter = GetDevice(FDeviceName);
+  if (!FCaptureFilter) FCaptureFilter = FDevicePath.isEmpty() ? GetDevice(FDeviceName) : GetDeviceByPath(FDevicePath);
   return FCaptureFilter;
 }
 

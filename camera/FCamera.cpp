@@ -59,8 +59,14 @@ QString TFCamera::About() const {
 
 void TFCamera::SetDeviceName(const QString& value) {
   if (value == FDeviceName) return;
+  SelectDevice(value, QString());
+}
+
+void TFCamera::SelectDevice(const QString& name, const QString& path) {
+  if (name == FDeviceName && path == FDevicePath) return;
   if (!IsDesigningOrLoading()) CheckInactive();
-  FDeviceName = value;
+  FDeviceName = name;
+  FDevicePath = path;
   // Every cached object may derive from the old camera; the next access binds the new one.
   ReleaseGraph();
 }
@@ -105,7 +111,7 @@ void TFCamera::CheckInterface(const void* object, const QString& interfaceName) 
 
 void TFCamera::CheckDevice() {
   Check(!FDeviceName.isEmpty(), CameraMessages::DeviceNotSelected);
-  Check(CaptureFilter() != nullptr, CameraMessages::DeviceNotFound(FDeviceName));
+  if (CaptureFilter() == nullptr) throw EFCameraDeviceNotFound(CameraMessages::DeviceNotFound(FDeviceName));
 }
 
 void TFCamera::CheckActive() { Check(Active(), CameraMessages::Inactive); }

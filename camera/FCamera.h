@@ -46,13 +46,22 @@ class TFCamera : public QObject {
   std::vector<QString> Compressors();
   std::vector<QString> AudioCompressors();
   std::shared_ptr<tavelo::platform::IBaseFilter> GetDevice(const QString& name);
+  // The camera whose device path is `path`, friendly names aside; nil when none binds.
+  std::shared_ptr<tavelo::platform::IBaseFilter> GetDeviceByPath(const QString& path);
   std::shared_ptr<tavelo::platform::IBaseFilter> GetAudioCaptureDevice(const QString& name);
   std::shared_ptr<tavelo::platform::IBaseFilter> GetCompressor(const QString& name);
   std::shared_ptr<tavelo::platform::IBaseFilter> GetAudioCompressor(const QString& name);
 
   // ---- Selection ----------------------------------------------------------------------------------
   QString DeviceName() const { return FDeviceName; }
+  // A name alone binds the first camera of that name (or the camera with that path); it forgets a
+  // device path given before. The name it already holds changes nothing.
   void SetDeviceName(const QString& value);
+  // Selects the camera a list entry stands for: DeviceName keeps the listed name, which messages and the
+  // settings files use, and the device path binds that very camera even when another one is listed under
+  // the same name. An empty path binds by the name. The pair it already holds changes nothing.
+  void SelectDevice(const QString& name, const QString& path);
+  QString DevicePath() const { return FDevicePath; }
   QString AudioDeviceName() const { return FAudioDeviceName; }
   void SetAudioDeviceName(const QString& value);
   QString CompressorName() const { return FCompressorName; }
@@ -222,6 +231,7 @@ class TFCamera : public QObject {
   std::shared_ptr<tavelo::platform::IBaseFilter> FCompressorFilter;
   QString FCompressorName;
   QString FDeviceName;
+  QString FDevicePath;  // empty: bound by FDeviceName
   bool FGrabberUsed = false;
   std::shared_ptr<tavelo::platform::IGraphBuilder> FGraphBuilder;
   std::atomic<bool> FInImageAvailable{false};

@@ -46,6 +46,46 @@ QSize OwnSize(const QLayoutItem* item) {
   return item->sizeHint();
 }
 
+// How far a widget may be stretched in one direction: its maximum size, or its natural size where its
+// size policy does not let it grow (as QWidgetItem has it). The natural size is asked for only then:
+// a label's costs a text layout.
+int Largest(const QWidget& widget, Qt::Orientation orientation) {
+  const bool horizontal = orientation == Qt::Horizontal;
+  const int maximum = horizontal ? widget.maximumWidth() : widget.maximumHeight();
+  const QSizePolicy::Policy policy = horizontal ? widget.sizePolicy().horizontalPolicy()
+                                                : widget.sizePolicy().verticalPolicy();
+  if (maximum != QWIDGETSIZE_MAX || (policy & QSizePolicy::GrowFlag)) return maximum;
+  const QSize natural = widget.sizeHint().expandedTo(widget.minimumSizeHint()).expandedTo(widget.minimumSize());
+  return horizontal ? natural.width() : natural.height();
+}
+
+// Places a child in its slot. A widget that may not grow as far as the slot (a push button's height, a
+// check box's) stands centred in it, in the stretched direction only: the kept direction is the
+// design's own size, which the widget must not shrink from (QWidgetItem would shrink it in both).
+void PlaceDocked(QLayoutItem* item, const QRect& slot, Qt::Orientations kept) {
+  QWidget* widget = item->widget();
+  if (!widget) {
+    item->setGeometry(slot);
+    return;
+  }
+  QRect placed = slot;
+  if (!(kept & Qt::Horizontal)) {
+    const int largest = Largest(*widget, Qt::Horizontal);
+    if (largest < slot.width()) {
+      placed.setWidth(largest);
+      placed.moveLeft(slot.left() + (slot.width() - largest) / 2);
+    }
+  }
+  if (!(kept & Qt::Vertical)) {
+    const int largest = Largest(*widget, Qt::Vertical);
+    if (largest < slot.height()) {
+      placed.setHeight(largest);
+      placed.moveTop(slot.top() + (slot.height() - largest) / 2);
+    }
+  }
+  widget->setGeometry(placed);
+}
+
 }  // namespace
 
 QSize TDockLayout::sizeHint() const {
@@ -84,8 +124,9 @@ void TDockLayout::setGeometry(const QRect& rect) {
   int left = rect.left(), top = rect.top();
   int right = rect.left() + rect.width(), bottom = rect.top() + rect.height();
 
-  auto place = [](QLayoutItem* item, int x, int y, int w, int h) {
-    item->setGeometry(QRect(x, y, std::max(0, w), std::max(0, h)));
+  // `kept` is the docking direction, where the child's own size is the design's and must not change.
+  auto place = [](QLayoutItem* item, int x, int y, int w, int h, Qt::Orientations kept = {}) {
+    PlaceDocked(item, QRect(x, y, std::max(0, w), std::max(0, h)), kept);
   };
 
   static constexpr TAlign kOrder[] = {TAlign::Top, TAlign::Bottom, TAlign::Left, TAlign::Right, TAlign::Client};
@@ -98,19 +139,19 @@ void TDockLayout::setGeometry(const QRect& rect) {
       const int freeHeight = bottom - top - m.top() - m.bottom();
       switch (pass) {
         case TAlign::Top:
-          place(entry.Item, left + m.left(), top + m.top(), freeWidth, own.height());
+          place(entry.Item, left + m.left(), top + m.top(), freeWidth, own.height(), Qt::Vertical);
           top += m.top() + own.height() + m.bottom();
           break;
         case TAlign::Bottom:
-          place(entry.Item, left + m.left(), bottom - m.bottom() - own.height(), freeWidth, own.height());
+          place(entry.Item, left + m.left(), bottom - m.bottom() - own.height(), freeWidth, own.height(), Qt::Vertical);
           bottom -= m.top() + own.height() + m.bottom();
           break;
         case TAlign::Left:
-          place(entry.Item, left + m.left(), top + m.top(), own.width(), freeHeight);
+          place(entry.Item, left + m.left(), top + m.top(), own.width(), freeHeight, Qt::Horizontal);
           left += m.left() + own.width() + m.right();
           break;
         case TAlign::Right:
-          place(entry.Item, right - m.right() - own.width(), top + m.top(), own.width(), freeHeight);
+          place(entry.Item, right - m.right() - own.width(), top + m.top(), own.width(), freeHeight, Qt::Horizontal);
           right -= m.left() + own.width() + m.right();
           break;
         case TAlign::Client:

@@ -4,7 +4,9 @@
 // (top, bottom, left, right), fills what is left (client), or fills the whole parent behind everything
 // (contents), each with its own margins, which may be negative. A docked child keeps its own size
 // across the docking direction: a top child keeps its height and is stretched to the free width, a left
-// child keeps its width and is stretched to the free height.
+// child keeps its width and is stretched to the free height. The kept size is kept exactly, whatever the
+// child's size policy; in the stretched direction a child whose policy does not let it grow (a check
+// box's height) stands at its natural size, centred.
 //
 // Edges are served in a fixed order, whatever order the children were added in: top, bottom, left,
 // right, then client. Within one edge, earlier children sit nearer the edge. A hidden child takes no

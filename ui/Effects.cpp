@@ -3,6 +3,7 @@
 #include <QGraphicsDropShadowEffect>
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -10,23 +11,47 @@
 
 TMonochromeEffect::TMonochromeEffect(QObject* parent) : QGraphicsEffect(parent) {}
 
-void TMonochromeEffect::draw(QPainter* painter) {
-  QPoint offset;
-  const QPixmap source = sourcePixmap(Qt::DeviceCoordinates, &offset, QGraphicsEffect::NoPad);
-  if (source.isNull()) return;
+namespace {
+
+void Greyscale(QImage& image) {
   // Premultiplied pixels stay premultiplied when all three channels take the same grey.
-  QImage image = source.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-  for (int y = 0; y < image.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < image.width(); ++x) {
-      const int grey = qGray(line[x]);
-      line[x] = qRgba(grey, grey, grey, qAlpha(line[x]));
+  const int width = image.width(), height = image.height();
+  for (int y = 0; y < height; ++y) {
+    auto* pixel = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (QRgb* const end = pixel + width; pixel != end; ++pixel) {
+      const int grey = qGray(*pixel);
+      *pixel = qRgba(grey, grey, grey, qAlpha(*pixel));
     }
   }
-  const QTransform previous = painter->worldTransform();
-  painter->setWorldTransform(QTransform());
-  painter->drawImage(offset, image);
-  painter->setWorldTransform(previous);
+}
+
+}  // namespace
+
+void TMonochromeEffect::draw(QPainter* painter) {
+  // The widget the effect was made for renders itself into an image of the effect's own: sourcePixmap()
+  // would file the picture of a whole property row in the global pixmap cache, where nothing ever looks
+  // for it again.
+  auto* target = qobject_cast<QWidget*>(parent());
+  if (!target || target->graphicsEffect() != this) {
+    QPoint offset;
+    const QPixmap source = sourcePixmap(Qt::DeviceCoordinates, &offset, QGraphicsEffect::NoPad);
+    if (source.isNull()) return;
+    QImage image = source.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    Greyscale(image);
+    const QTransform previous = painter->worldTransform();
+    painter->setWorldTransform(QTransform());
+    painter->drawImage(offset, image);
+    painter->setWorldTransform(previous);
+    return;
+  }
+  if (target->size().isEmpty()) return;
+  const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+  QImage image(target->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(ratio);
+  image.fill(Qt::transparent);
+  target->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+  Greyscale(image);
+  painter->drawImage(QPoint(0, 0), image);
 }
 
 namespace {

@@ -6,7 +6,8 @@
 #include <QColor>
 #include <QGraphicsEffect>
 
-// Renders the widget (children included) in grey tones while enabled.
+// Renders the widget (children included) in grey tones while enabled. Made with the widget it goes on
+// as its parent, it draws without the global pixmap cache (see Effects.cpp).
 class TMonochromeEffect : public QGraphicsEffect {
   Q_OBJECT
 

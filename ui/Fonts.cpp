@@ -1,23 +1,14 @@
 #include "ui/Fonts.h"
 
 #include <QFont>
-#include <QFontDatabase>
-#include <QStringList>
-
-#include <algorithm>
 
 namespace {
 const QString kMetricCompatibleFamily = QStringLiteral("Carlito");
-
-bool HasFamily(const QString& family) {
-  const QStringList families = QFontDatabase::families();
-  return std::any_of(families.begin(), families.end(),
-                     [&](const QString& known) { return known.compare(family, Qt::CaseInsensitive) == 0; });
-}
 }  // namespace
 
 void InstallFontSubstitutions() {
-  if (HasFamily(kWindowFontFamily)) return;
-  // Same metrics, so the fixed sizes of the window's labels fit just as they were designed.
+  // Same metrics, so the fixed sizes of the window's labels fit just as they were designed. A substitute
+  // is only consulted when the family itself is missing, so there is no need to look for Calibri first
+  // (listing the installed families costs a scan of every font on the system).
   QFont::insertSubstitution(kWindowFontFamily, kMetricCompatibleFamily);  // adds it once only
 }

@@ -1,10 +1,13 @@
 #include "ui/Icons.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 #include <cmath>
+#include <memory>
 
 // The resources live in a static library; nothing else references their object file, so the linker would
 // drop it unless it is pulled in explicitly (and Q_INIT_RESOURCE must be called outside any namespace).
@@ -16,27 +19,59 @@ static void EnsureIconResources() {
   (void)registered;
 }
 
+namespace {
+
+// Parsing is most of what a picture costs, and every picture is asked for its size before it is drawn:
+// one renderer per file serves both, for the whole run. An unknown name keeps its invalid renderer, so
+// it is not looked up again either.
+QSvgRenderer& Renderer(const QString& name) {
+  static QHash<QString, std::shared_ptr<QSvgRenderer>> renderers;
+  std::shared_ptr<QSvgRenderer>& renderer = renderers[name];
+  if (!renderer) {
+    renderer = std::make_shared<QSvgRenderer>(IconPath(name));
+    renderer->setAspectRatioMode(Qt::KeepAspectRatio);
+  }
+  return *renderer;
+}
+
+qreal ScreenPixelRatio() { return qGuiApp ? qGuiApp->devicePixelRatio() : 1.0; }
+
+}  // namespace
+
 QString IconPath(const QString& name) {
   EnsureIconResources();
   return QStringLiteral(":/icons/%1.svg").arg(name);
 }
 
-QIcon TaveloIcon(const QString& name) { return QIcon(IconPath(name)); }
+QSize TaveloIconSize(const QString& name) {
+  const QSvgRenderer& renderer = Renderer(name);
+  return renderer.isValid() ? renderer.defaultSize() : QSize();
+}
+
+QSize FittedIconSize(const QString& name, const QSize& box) {
+  const QSize own = TaveloIconSize(name);
+  return own.isEmpty() ? box : own.scaled(box, Qt::KeepAspectRatio);
+}
 
 QPixmap TaveloPixmap(const QString& name, const QSize& size) {
   if (size.isEmpty()) return {};
-  QSvgRenderer renderer(IconPath(name));
+  QSvgRenderer& renderer = Renderer(name);
   if (!renderer.isValid()) return {};
-  const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-  QPixmap pixmap(QSize(std::lround(size.width() * ratio), std::lround(size.height() * ratio)));
+  const qreal ratio = ScreenPixelRatio();
+  const QString key =
+      QStringLiteral("tavelo-icon:%1:%2x%3@%4").arg(name).arg(size.width()).arg(size.height()).arg(ratio);
+  QPixmap pixmap;
+  if (QPixmapCache::find(key, &pixmap)) return pixmap;
+
+  pixmap = QPixmap(QSize(std::lround(size.width() * ratio), std::lround(size.height() * ratio)));
   pixmap.fill(Qt::transparent);
-  renderer.setAspectRatioMode(Qt::KeepAspectRatio);
   {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter);
   }
   pixmap.setDevicePixelRatio(ratio);
+  QPixmapCache::insert(key, pixmap);
   return pixmap;
 }
 

@@ -1,7 +1,9 @@
 #include "ui/Image.h"
 
+#include <QIconEngine>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 #include "ui/Icons.h"
 
@@ -10,24 +12,80 @@ namespace {
 // large enough to be scaled down cleanly wherever the bitmap is copied to.
 constexpr int kSmallestRenderEdge = 8;
 constexpr int kDetachedRenderEdge = 96;
+
+// Stands for QIcon(picture->Bitmap()), built on first use.
+class TPictureIconEngine : public QIconEngine {
+ public:
+  explicit TPictureIconEngine(const TImage* picture) : FPicture(picture) {}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().pixmap(size, mode, state);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+    return Icon().pixmap(size, scale, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().actualSize(size, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return Icon().availableSizes(mode, state);
+  }
+  bool isNull() override { return Icon().isNull(); }
+  QIconEngine* clone() const override { return new TPictureIconEngine(FPicture); }
+  QString key() const override { return QStringLiteral("TPictureIconEngine"); }
+
+ private:
+  const QIcon& Icon() {
+    if (!FLoaded) {
+      if (FPicture) FIcon = QIcon(FPicture->Bitmap());
+      FLoaded = true;
+    }
+    return FIcon;
+  }
+
+  QPointer<const TImage> FPicture;
+  QIcon FIcon;
+  bool FLoaded = false;
+};
+
 }  // namespace
 
 TImage::TImage(QWidget* parent) : QLabel(parent) {}
 
+QIcon TImage::Icon() const { return QIcon(new TPictureIconEngine(this)); }
+
+const QPixmap& TImage::Bitmap() const {
+  if (!FIconName.isEmpty()) {
+    const QSize box = IconBox();
+    if (box != FRenderedBox) {
+      FBitmap = TaveloPixmap(FIconName, FittedIconSize(FIconName, box));
+      FRenderedBox = box;
+    }
+  }
+  return FBitmap;
+}
+
 void TImage::SetBitmap(const QPixmap& bitmap) {
   FBitmap = bitmap;
   FIconName.clear();
+  FRenderedBox = QSize();
   Render();
 }
 
 void TImage::LoadIcon(const QString& iconName) {
-  const QSize box = (width() >= kSmallestRenderEdge && height() >= kSmallestRenderEdge)
-                        ? size()
-                        : QSize(kDetachedRenderEdge, kDetachedRenderEdge);
-  const QSize fitted = TaveloIcon(iconName).actualSize(box);
-  FBitmap = TaveloPixmap(iconName, fitted.isEmpty() ? box : fitted);
+  FBitmap = QPixmap();
   FIconName = iconName;
+  FRenderedBox = QSize();
   Render();
+}
+
+QSize TImage::IconBox() const {
+  return (width() >= kSmallestRenderEdge && height() >= kSmallestRenderEdge)
+             ? size()
+             : QSize(kDetachedRenderEdge, kDetachedRenderEdge);
 }
 
 void TImage::mousePressEvent(QMouseEvent* event) {
@@ -45,19 +103,20 @@ void TImage::mouseReleaseEvent(QMouseEvent* event) {
 
 void TImage::resizeEvent(QResizeEvent* event) {
   QLabel::resizeEvent(event);
-  if (!FIconName.isEmpty()) LoadIcon(FIconName);
+  if (!FIconName.isEmpty()) Render();  // drawing renders it for the new size
 }
 
 void TImage::paintEvent(QPaintEvent* event) {
   QLabel::paintEvent(event);  // frame and style-sheet background, if any
-  if (FBitmap.isNull()) return;
+  const QPixmap& bitmap = Bitmap();
+  if (bitmap.isNull()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   if (!isEnabled()) painter.setOpacity(0.45);
-  const QSize logical = FBitmap.deviceIndependentSize().toSize().scaled(contentsRect().size(), Qt::KeepAspectRatio);
+  const QSize logical = bitmap.deviceIndependentSize().toSize().scaled(contentsRect().size(), Qt::KeepAspectRatio);
   QRect target(QPoint(0, 0), logical);
   target.moveCenter(contentsRect().center());
-  painter.drawPixmap(target, FBitmap);
+  painter.drawPixmap(target, bitmap);
 }
 
 void TImage::Render() { update(); }

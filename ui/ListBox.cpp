@@ -76,8 +76,10 @@ TListBox::TListBox(QWidget* parent) : QListWidget(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setMouseTracking(true);
   setItemDelegate(new TransparentItemDelegate(this));
+  // Transparent: neither the list nor its viewport fills a background (no style sheet, which would give
+  // each list a style of its own to build).
   viewport()->setAutoFillBackground(false);
-  setStyleSheet(QStringLiteral("QListWidget { background: transparent; border: none; }"));
+  setAutoFillBackground(false);
 
   // The item index is the highlighted entry. A click changes the selection once (the current row moves
   // first, while nothing is selected yet, so that signal would report a passing -1).

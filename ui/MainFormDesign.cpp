@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "ui/BarButton.h"
 #include "ui/ButtonImage.h"
 #include "ui/ControlStyle.h"
 #include "ui/DockLayout.h"
@@ -313,14 +314,14 @@ void TMainFormDesign::BuildMiddleRegion(const std::vector<TPropertyRowDesign>& r
 
   for (const TPropertyRowDesign& design : rows) Rows.push_back(BuildPropertyRow(design));
 
-  BackButton = Create<QPushButton>(LayoutMid, QStringLiteral("BackButton"));
+  BackButton = new TBarButton(LayoutMid, kDesignFill, QColor(0xFF242451));
+  BackButton->setObjectName(QStringLiteral("BackButton"));
   BackButton->setText(QStringLiteral("Back to full"));
   BackButton->resize(LayoutMid->width() - 40, 23);
   QFont bold = BackButton->font();
   bold.setBold(true);
   BackButton->setFont(bold);
-  BackButton->setStyleSheet(QStringLiteral("QPushButton { background-color: #4B419A; color: white; border: none; }"
-                                           "QPushButton:pressed { background-color: #242451; }"));
+  SetFontColor(BackButton, kWhite);
   Dock(LayoutMid)->AddControl(BackButton, TAlign::Bottom, {20, 0, 20, 5});
 }
 
@@ -355,8 +356,8 @@ TPropertyRowControls TMainFormDesign::BuildPropertyRow(const TPropertyRowDesign&
   row.ValueLabel->setEnabled(false);
   Dock(row.ValueBox)->AddControl(row.ValueLabel, TAlign::Client);
 
-  row.TrackBar = Create<TTrackBar>(row.Layout, QStringLiteral("TrackBar") + design.Property);
-  row.TrackBar->SetDrawScale(1.3);
+  row.TrackBar = new TTrackBar(row.Layout, 1.3);
+  row.TrackBar->setObjectName(QStringLiteral("TrackBar") + design.Property);
   row.TrackBar->setEnabled(false);
   dock->AddControl(row.TrackBar, TAlign::Client);
 
@@ -403,9 +404,15 @@ void TMainFormDesign::BuildTimers() {
 }
 
 void TMainFormDesign::BuildMemo() {
-  Memo1 = Create<QPlainTextEdit>(this, QStringLiteral("Memo1"));
-  Memo1->setGeometry(0, 368, 257, 321);
-  Memo1->setReadOnly(true);
-  Memo1->setPlainText(QStringLiteral("Memo1"));
-  Memo1->raise();
+  // A text box with its document, scroll bars and font costs more to build than most of the window, and
+  // only trace mode ever shows it.
+  Memo1 = TCreatedOnFirstUse<QPlainTextEdit>([this] {
+    auto* memo = Create<QPlainTextEdit>(this, QStringLiteral("Memo1"));
+    memo->setGeometry(0, 368, 257, 321);
+    memo->setReadOnly(true);
+    memo->setPlainText(QStringLiteral("Memo1"));
+    memo->raise();
+    memo->show();  // visible by design, also when it is built after the window was shown
+    return memo;
+  });
 }

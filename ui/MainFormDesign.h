@@ -16,6 +16,8 @@
 
 #include <vector>
 
+#include "ui/CreatedOnFirstUse.h"
+
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
@@ -129,7 +131,7 @@ class TMainFormDesign : public QWidget {
   TTimer* MessageTimer;
   TTimer* CameraTimer;
   TTimer* CameraGlowTimer;
-  QPlainTextEdit* Memo1;
+  TCreatedOnFirstUse<QPlainTextEdit> Memo1;  // built on first use: only trace mode shows it
 
  private:
   void BuildPictureStore();

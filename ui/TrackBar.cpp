@@ -68,7 +68,7 @@ QString SliderStyle(double scale) {
 
 }  // namespace
 
-TTrackBar::TTrackBar(QWidget* parent) : QWidget(parent), FSlider(new QSlider(Qt::Horizontal, this)) {
+TTrackBar::TTrackBar(QWidget* parent, double drawScale) : QWidget(parent), FSlider(new QSlider(Qt::Horizontal, this)) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(FSlider);
@@ -76,7 +76,7 @@ TTrackBar::TTrackBar(QWidget* parent) : QWidget(parent), FSlider(new QSlider(Qt:
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   FSlider->setTracking(true);  // every intermediate value of a drag is a change
   connect(FSlider, &QSlider::valueChanged, this, &TTrackBar::OnSliderMoved);
-  SetDrawScale(1);
+  SetDrawScale(drawScale);
   SyncSlider();
 }
 

@@ -15,7 +15,8 @@ class TTrackBar : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TTrackBar(QWidget* parent = nullptr);
+  // `drawScale` as for SetDrawScale; given here, the slider is styled once rather than twice.
+  explicit TTrackBar(QWidget* parent = nullptr, double drawScale = 1);
 
   double Value() const { return FValue; }
   void SetValue(double value);

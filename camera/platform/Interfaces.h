@@ -257,6 +257,8 @@ class IAMStreamConfig : public virtual Unknown {
 
 // ---- Frames ----------------------------------------------------------------------------------------
 
+// One delivered frame. A sample never changes once it is delivered, so a receiver may keep a reference
+// to it (as the grabber keeps the newest) rather than copying its bytes.
 class IMediaSample : public virtual Unknown {
  public:
   static constexpr Iid kIid = Iid::MediaSample;
@@ -280,7 +282,9 @@ class IFrameSource : public virtual Unknown {
   virtual Result GetStreamMediaType(AmMediaType& out) = 0;
   // Starts delivering frames to `sink` on a thread of the backend's own; fails when the device is busy or gone.
   virtual Result StartStreaming(std::shared_ptr<IFrameSink> sink) = 0;
-  // Stops delivery; when it returns, no Receive call is running or will start.
+  // Stops delivery; when it returns, no Receive call is running or will start. Called from inside a
+  // delivery (on the streaming thread itself) it returns at once, and nothing is delivered after that
+  // delivery returns.
   virtual Result StopStreaming() = 0;
 };
 

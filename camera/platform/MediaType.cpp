@@ -1,5 +1,6 @@
 #include "camera/platform/MediaType.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -7,9 +8,28 @@
 
 namespace tavelo::platform {
 
-void* TaskMemAlloc(std::size_t bytes) { return std::malloc(bytes == 0 ? 1 : bytes); }
+namespace {
 
-void TaskMemFree(void* block) { std::free(block); }
+std::atomic<std::uint64_t> taskMemAllocations{0};
+std::atomic<std::uint64_t> taskMemFrees{0};
+
+}  // namespace
+
+void* TaskMemAlloc(std::size_t bytes) {
+  void* block = std::malloc(bytes == 0 ? 1 : bytes);
+  if (block != nullptr) taskMemAllocations.fetch_add(1, std::memory_order_relaxed);
+  return block;
+}
+
+void TaskMemFree(void* block) {
+  if (block == nullptr) return;
+  taskMemFrees.fetch_add(1, std::memory_order_relaxed);
+  std::free(block);
+}
+
+TaskMemCounts CountTaskMem() {
+  return {taskMemAllocations.load(std::memory_order_relaxed), taskMemFrees.load(std::memory_order_relaxed)};
+}
 
 Result CopyMediaType(AmMediaType& target, const AmMediaType& source) {
   target = source;

@@ -66,6 +66,14 @@ struct AmMediaType {
 void* TaskMemAlloc(std::size_t bytes);
 void TaskMemFree(void* block);
 
+// Blocks TaskMemAlloc has handed out and TaskMemFree has taken back, over the whole program. Whoever
+// receives a record frees it, so a test can prove with the difference that nothing it was handed leaked.
+struct TaskMemCounts {
+  std::uint64_t allocations = 0;
+  std::uint64_t frees = 0;
+};
+TaskMemCounts CountTaskMem();
+
 // A new platform-owned record (TaskMemAlloc) holding a deep copy of `source`, format block included.
 AmMediaType* CreateMediaTypeCopy(const AmMediaType& source);
 // Deep-copies `source` into `target` (which must hold no block); answers kOutOfMemory on failure.

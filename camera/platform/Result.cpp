@@ -1,5 +1,6 @@
 #include "camera/platform/Result.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +11,10 @@ std::string FormatResult(Result code) {
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
   return text;
 }
+
+bool IsDeviceGone(Result code) { return code == kErrorNoDevice || code == ResultFromErrno(ENODEV); }
+
+bool IsAccessDenied(Result code) { return code == ResultFromOpenErrno(EACCES) || code == ResultFromOpenErrno(EPERM); }
 
 std::string SystemErrorMessage(Result code) {
   switch (code) {

@@ -61,6 +61,17 @@ constexpr bool IsErrnoResult(Result r) {
 }
 constexpr int ErrnoOfResult(Result r) { return static_cast<int>(static_cast<std::uint32_t>(r) & 0xFFFFu); }
 
+// A failed open() of a device node keeps its errno apart from those of requests on an open node:
+// "permission denied" at open means the user may not use the device at all, on a request only that
+// this one setting is locked.
+constexpr std::uint32_t kFacilityOpenErrno = 0x0FB;
+constexpr Result ResultFromOpenErrno(int err) { return MakeFailure(kFacilityOpenErrno, static_cast<std::uint32_t>(err)); }
+
+// What a failure says about the device as a whole, whichever backend answered it. Gone: the device was
+// unplugged (every later call fails the same way). Access denied: the user may not open it.
+bool IsDeviceGone(Result code);
+bool IsAccessDenied(Result code);
+
 // The system's message for a code, as a general error report would show it; never empty.
 std::string SystemErrorMessage(Result code);
 

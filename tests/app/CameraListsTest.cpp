@@ -1,6 +1,7 @@
 // The camera list and the format list.
 
 #include <QIcon>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
@@ -141,42 +142,37 @@ TEST_F(MainWindowTest, RememberedFormatIsReselectedOrTheFirstWhenItIsGone) {
   EXPECT_EQ(window.ResolutionText, "640x480 30Hz 16bpp");
 }
 
-TEST_F(MainWindowTest, TwoCamerasWithOneNameBothBindTheFirst) {
-  auto platform = std::make_shared<ScriptedPlatform>();
-  platform->AddDevice(CameraSetup("Twin", "/dev/v4l/by-id/twin-a"));
-  auto second = CameraSetup("Twin", "/dev/v4l/by-id/twin-b");
-  second.pins[0].mediaTypes.resize(1);
-  platform->AddDevice(second);
-  TFormMain& window = StartOn(platform);
-  ClickEntry(window.ComboBoxCamera, 1);
-  EXPECT_EQ(window.FCamera->DeviceName(), "Twin");
-  EXPECT_EQ(window.ComboBoxFormat->Count(), 3) << "the formats of the first camera of that name";
-}
-
-TEST_F(MainWindowTest, FailingCameraChangeByTheUserGoesToTheErrorReport) {
+TEST_F(MainWindowTest, ACameraThatFailsWhenPickedShowsAsNotConfigurableAndSaysWhyUntilAnotherIsRead) {
   UseSimulated({"hd-autofocus", "laptop"});
   TFormMain& window = Start();
-  Simulated().FailCall("sim://laptop-camera",
-                       PropertyFault(SimulatedCall::GetRange, TFCameraProperty::Contrast, kErrorDeviceInUse, 1));
+  ASSERT_EQ(window.SupportLevel, 2);
+  Simulated().FailCall("sim://laptop-camera", CallFault(SimulatedCall::EnumMediaTypes, kErrorDeviceInUse).Times(1));
   ClickEntry(window.ComboBoxCamera, 1);
 
-  ASSERT_EQ(reports->Messages().size(), 1);
-  EXPECT_FALSE(reports->Messages().first().isEmpty());
+  EXPECT_EQ(window.MessageLabel->text(), "Simulated Laptop Camera cannot be used: The camera is in use by another program.");
+  EXPECT_EQ(window.SupportLevel, 0);
+  EXPECT_EQ(window.SupportLabel->text(), "Camera not configurable");
+  EXPECT_EQ(Row(TFCameraProperty::Brightness).Controls.ValueLabel->text(), " ") << "nothing of the camera before";
   EXPECT_FALSE(window.SettingTrackBars);
-  // The next pass reads the camera again.
+  EXPECT_TRUE(reports->Messages().isEmpty());
+  EXPECT_TRUE(notices.isEmpty());
+
+  // The next selection reads the camera again, and the explanation goes.
   ClickEntry(window.ComboBoxCamera, 0);
   ClickEntry(window.ComboBoxCamera, 1);
-  EXPECT_EQ(reports->Messages().size(), 1);
-  EXPECT_EQ(Row(TFCameraProperty::Contrast).Controls.ValueLabel->text(), "0");
+  EXPECT_TRUE(window.MessageLabel->text().isEmpty());
+  EXPECT_EQ(Row(TFCameraProperty::Brightness).Controls.ValueLabel->text(), "0");
 }
 
 TEST_F(MainWindowTest, ErrorReportReachesTheUserInTheMessageWindow) {
   reports.reset();
   UseSimulated({"hd-autofocus", "laptop"});
   TFormMain& window = Start();
-  Simulated().FailCall("sim://laptop-camera",
-                       PropertyFault(SimulatedCall::GetRange, TFCameraProperty::Contrast, kErrorDeviceInUse, 1));
   ClickEntry(window.ComboBoxCamera, 1);
+  Simulated().FailCall("sim://laptop-camera", CallFault(SimulatedCall::Set, kErrorDeviceInUse)
+                                                  .ForProperty(PropertyFamily::VideoProcAmp,
+                                                               VideoProcAmp_PowerLineFrequency));
+  ClickEntry(window.ComboBoxFrequency, 1);
   ASSERT_EQ(notices.size(), 1);
   EXPECT_EQ(noticeCaptions.first(), "Information");
   EXPECT_FALSE(notices.first().isEmpty());

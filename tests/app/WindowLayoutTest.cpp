@@ -63,6 +63,14 @@ TEST_F(WindowLayoutTest, HeightSnapsBackTo740) {
   }
 }
 
+TEST_F(WindowLayoutTest, BackToFullBarSpansTheBottomOfTheCompactWindow) {
+  TFormMain& window = Start();
+  ResizeOuterWidth(280);
+  const int width = window.width(), height = window.height();
+  EXPECT_EQ(InWindow(window.LayoutMid), QRect(0, 0, width, height));
+  EXPECT_EQ(InWindow(window.BackButton), QRect(20, height - 5 - 23, width - 40, 23));
+}
+
 TEST_F(WindowLayoutTest, BackToFullRestoresTheTopBand) {
   TFormMain& window = Start();
   ResizeOuterWidth(280);
@@ -143,7 +151,7 @@ TEST_F(WindowLayoutTest, EveryComponentCarriesItsDesignName) {
                        "BackButton", "ColorDarkest", "ColorDark", "ColorMid", "ColorBright", "Hiddenfunctions",
                        "Webcam", "herz", "res_1080", "res_720", "res_pal", "res_vga", "res_ega", "open", "opendown",
                        "save", "savedown", "x", "xdown", "factory", "factorydown", "PaintBox", "RefreshTimer",
-                       "MessageTimer", "CameraTimer", "CameraGlowTimer", "Memo1"};
+                       "MessageTimer", "CameraTimer", "CameraGlowTimer"};
   for (const TPropertyCatalogueEntry& entry : kPropertyCatalogue) {
     const QString p = entry.Name();
     names << "Layout" + p << "Label" + p << "TrackBar" + p << "Label" + p + "Value" << "CheckBox" + p
@@ -153,6 +161,10 @@ TEST_F(WindowLayoutTest, EveryComponentCarriesItsDesignName) {
     EXPECT_EQ(window.findChildren<QObject*>(name).size(), 1) << name.toStdString();
   }
   EXPECT_EQ(window.objectName(), "FormMain");
+  // The trace memo is built when it is first used.
+  EXPECT_TRUE(window.findChildren<QObject*>("Memo1").isEmpty());
+  QObject* const memo = window.Memo1.get();
+  EXPECT_EQ(window.findChildren<QObject*>("Memo1"), QList<QObject*>{memo});
 }
 
 TEST_F(WindowLayoutTest, DesignStatesOfTheHiddenAndTimedMembers) {

@@ -147,6 +147,25 @@ INSTANTIATE_TEST_SUITE_P(
                       DeviceLookupCase{"NothingBindsNothingFound", "Alpha", "", "alpha"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(Enumeration, ByPathBindsThatVeryCameraAndIgnoresFriendlyNames) {
+  platform->AddDevice(Video("twin 1", "Cam", "/dev/a"));
+  platform->AddDevice(Video("twin 2", "Cam", "/dev/b"));
+  platform->AddDevice(Video("named like a path", "/dev/c", "/dev/d"));
+  platform->AddDevice(Video("pathless", "Pathless", std::nullopt));
+  const struct {
+    const char* path;
+    const char* expectedLabel;  // "" for none
+  } cases[] = {{"/dev/b", "twin 2"}, {"/dev/a", "twin 1"}, {"/dev/c", ""}, {"/dev/d", "named like a path"},
+               {"/DEV/B", ""},       {"Cam", ""},          {"", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto filter = camera->GetDeviceByPath(QString::fromUtf8(c.path));
+    EXPECT_EQ(filter ? LabelOf(filter.get()) : std::string(), c.expectedLabel);
+  }
+  platform->When("Moniker.BindToObject").On("twin 2").Answer(kFail);
+  EXPECT_EQ(camera->GetDeviceByPath("/dev/b"), nullptr) << "a path names one camera; no other stands in for it";
+}
+
 TEST_F(Enumeration, AMatchingFriendlyNameBindsWithoutReadingThePath) {
   platform->AddDevice(Video("a", "Cam", "/dev/a"));
   ASSERT_NE(camera->GetDevice("Cam"), nullptr);

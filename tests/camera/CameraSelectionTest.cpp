@@ -42,6 +42,9 @@ const std::vector<GuardedWrite>& GuardedWrites() {
   static const std::vector<GuardedWrite> writes = {
       {"DeviceName", [](TFCamera& c, QObject&) { c.SetDeviceName("Cam B"); },
        [](TFCamera& c, QObject&) { c.SetDeviceName("Cam A"); }, [](TFCamera& c, QObject&) { return c.DeviceName() == "Cam B"; }},
+      {"DevicePath", [](TFCamera& c, QObject&) { c.SelectDevice("Cam A", "/dev/v4l/by-path/other-port"); },
+       [](TFCamera& c, QObject&) { c.SelectDevice("Cam A", ""); },
+       [](TFCamera& c, QObject&) { return c.DevicePath() == "/dev/v4l/by-path/other-port"; }},
       {"AudioDeviceName", [](TFCamera& c, QObject&) { c.SetAudioDeviceName("Mic"); },
        [](TFCamera& c, QObject&) { c.SetAudioDeviceName(""); },
        [](TFCamera& c, QObject&) { return c.AudioDeviceName() == "Mic"; }},
@@ -149,6 +152,69 @@ TEST_F(Selection, EachOtherNameDropsOnlyItsOwnFilter) {
     c.change();
     EXPECT_EQ(platform->LogWithObjects({"Release"}), (std::vector<std::string>{std::string(c.label) + ": Release BaseFilter"}));
   }
+}
+
+// Two cameras listed under one name, as identical webcams without a serial number are: the device path
+// of a list entry binds that very camera, while DeviceName stays the listed name.
+class TwinSelection : public CameraFixture {
+ protected:
+  void SetUp() override {
+    struct Twin {
+      const char* label;
+      const char* path;
+      std::int32_t brightness;
+    };
+    for (const Twin& twin : {Twin{"twin A", "/dev/twin-a", 10}, Twin{"twin B", "/dev/twin-b", 20}}) {
+      DeviceSetup setup = CameraSetup("Twin", twin.path);
+      setup.label = twin.label;
+      platform->AddDevice(setup)->VideoProcAmp(VideoProcAmp_Brightness).value = twin.brightness;
+    }
+  }
+  std::int32_t DriverBrightness(const std::string& label) {
+    return platform->Device(label)->VideoProcAmp(VideoProcAmp_Brightness).value;
+  }
+};
+
+TEST_F(TwinSelection, ThePathBindsItsOwnCameraUnderTheListedName) {
+  camera->SelectDevice("Twin", "/dev/twin-b");
+  EXPECT_EQ(camera->Brightness(), 20);
+  camera->SetBrightness(21);
+  EXPECT_EQ(DriverBrightness("twin B"), 21);
+  EXPECT_EQ(DriverBrightness("twin A"), 10);
+  EXPECT_EQ(camera->DeviceName(), "Twin");
+  EXPECT_EQ(camera->DevicePath(), "/dev/twin-b");
+}
+
+TEST_F(TwinSelection, MovingToTheTwinDropsTheFirstOnesObjects) {
+  camera->SelectDevice("Twin", "/dev/twin-a");
+  ASSERT_EQ(camera->Brightness(), 10);
+  platform->ClearCalls();
+  camera->SelectDevice("Twin", "/dev/twin-b");
+  EXPECT_EQ(platform->LogWithObjects({"Release"}),
+            (std::vector<std::string>{"twin A: Release VideoProcAmp", "twin A: Release BaseFilter"}));
+  EXPECT_EQ(camera->Brightness(), 20);
+  // Without a path the name binds, and a name is the first camera that has it.
+  camera->SelectDevice("Twin", "");
+  EXPECT_EQ(camera->Brightness(), 10);
+}
+
+TEST_F(TwinSelection, ANameAloneForgetsThePathUnlessItIsTheNameHeld) {
+  camera->SelectDevice("Twin", "/dev/twin-b");
+  ASSERT_EQ(camera->Brightness(), 20);
+  platform->ClearCalls();
+  camera->SetDeviceName("Twin");
+  EXPECT_EQ(camera->DevicePath(), "/dev/twin-b");
+  EXPECT_TRUE(platform->Log({"Release"}).empty());
+
+  camera->SetDeviceName("Other");
+  camera->SetDeviceName("Twin");
+  EXPECT_EQ(camera->DevicePath(), "");
+  EXPECT_EQ(camera->Brightness(), 10);
+}
+
+TEST_F(TwinSelection, APathNoCameraHasIsNotFoundUnderTheListedName) {
+  camera->SelectDevice("Twin", "/dev/twin-c");
+  EXPECT_EQ(CameraError([&] { camera->Brightness(); }), "Camera device 'Twin' not found");
 }
 
 }  // namespace

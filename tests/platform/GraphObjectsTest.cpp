@@ -8,9 +8,9 @@
 #include <set>
 
 #include "tests/platform/SimulatedFixture.h"
-#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/common/FrameLayout.h"
 #include "camera/platform/graph/GraphObjects.h"
-#include "camera/platform/graph/JpegCodec.h"
+#include "camera/platform/common/JpegCodec.h"
 
 namespace tavelo::platform {
 namespace {

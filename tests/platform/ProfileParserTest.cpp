@@ -8,9 +8,10 @@
 #include <fstream>
 
 #include "tests/platform/SimulatedFixture.h"
-#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/common/FrameLayout.h"
 #include "camera/platform/simulated/EmbeddedProfiles.h"
 #include "camera/platform/simulated/IniText.h"
+#include "camera/platform/simulated/PictureModel.h"
 #include "camera/platform/simulated/ProfileParser.h"
 #include "camera/platform/simulated/PropertyNames.h"
 #include "camera/platform/simulated/TextUtil.h"
@@ -78,6 +79,45 @@ TEST(ProfileParser, ReadsEveryKindOfSectionWithDefaultsFilledIn) {
   EXPECT_TRUE(profile->formats[1].extendedHeader);
 }
 
+// Older cameras report defaults their own range cannot hold (57343 for a 0..255 control). The profile
+// takes them as the driver reports them; the camera starts at the default held into the range, and the
+// picture is neutral there.
+TEST(ProfileParser, TakesADefaultOutsideTheRangeAsTheCameraReportsIt) {
+  const std::string text = std::string(kDevice) +
+                           "[VideoProcAmp.Brightness]\nMin=0\nMax=255\nDefault=57343\nCapabilities=Manual\n"
+                           "[VideoProcAmp.Contrast]\nMin=0\nMax=100\nDefault=-40\nValue=50\nCapabilities=Manual\n"
+                           "[Format]\nSubtype=YUY2\nWidth=640\nHeight=480\nFrameRates=30\n";
+  std::string error;
+  const auto profile = ParseCameraProfile(text, "test.ini", &error);
+  ASSERT_TRUE(profile) << error;
+  ASSERT_EQ(profile->properties.size(), 2u);
+  EXPECT_EQ(profile->properties[0].defaultValue, 57343);
+  EXPECT_EQ(profile->properties[0].value, 255);
+  EXPECT_EQ(profile->properties[1].defaultValue, -40);
+  EXPECT_EQ(profile->properties[1].value, 50);
+
+  auto platform = std::make_shared<SimulatedPlatform>(std::vector<CameraProfile>{*profile});
+  auto procAmp = Query<IAMVideoProcAmp>(BindDevice(*platform, "sim://cam"));
+  ASSERT_NE(procAmp, nullptr);
+  std::int32_t min = -1, max = -1, step = -1, def = -1, caps = -1, value = -1, flags = -1;
+  ASSERT_EQ(procAmp->GetRange(VideoProcAmp_Brightness, min, max, step, def, caps), kOk);
+  EXPECT_EQ(min, 0);
+  EXPECT_EQ(max, 255);
+  EXPECT_EQ(def, 57343);
+  ASSERT_EQ(procAmp->Get(VideoProcAmp_Brightness, value, flags), kOk);
+  EXPECT_EQ(value, 255);
+  // Writing the reported default back is refused like any value outside the range; the value stays.
+  EXPECT_EQ(procAmp->Set(VideoProcAmp_Brightness, 57343, kPropertyFlagsManual), kInvalidArg);
+  ASSERT_EQ(procAmp->Get(VideoProcAmp_Brightness, value, flags), kOk);
+  EXPECT_EQ(value, 255);
+
+  // At the defaults held into their ranges the picture is untouched.
+  const PictureAdjustments neutral =
+      PictureFromProperties(*profile, {{255, kPropertyFlagsManual}, {0, kPropertyFlagsManual}});
+  EXPECT_EQ(neutral.brightness, 0);
+  EXPECT_EQ(neutral.contrastPercent, 100);
+}
+
 struct BadProfile {
   const char* name;
   std::string text;
@@ -111,9 +151,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "test.ini:4: [VideoProcAmp.Gain] needs a value for 'Default'"},
         BadProfile{"NotANumber", std::string(kDevice) + "[VideoProcAmp.Gain]\nMin=zero\n",
                    "test.ini:5: Min 'zero' is not a whole number"},
-        BadProfile{"DefaultOutside",
-                   std::string(kDevice) + "[VideoProcAmp.Gain]\nMin=0\nMax=255\nDefault=300\nCapabilities=Manual\n",
-                   "test.ini:7: Default 300 lies outside 0..255"},
+        BadProfile{"ValueOutside",
+                   std::string(kDevice) +
+                       "[VideoProcAmp.Gain]\nMin=0\nMax=255\nDefault=300\nValue=300\nCapabilities=Manual\n",
+                   "test.ini:8: Value 300 lies outside 0..255"},
         BadProfile{"MinAboveMax",
                    std::string(kDevice) + "[VideoProcAmp.Gain]\nMin=5\nMax=1\nDefault=3\nCapabilities=Manual\n",
                    "test.ini:4: Min 5 is above Max 1"},
@@ -138,6 +179,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadProfile{"ZeroFrameRate",
                    std::string(kDevice) + "[Format]\nSubtype=YUY2\nWidth=640\nHeight=480\nFrameRates=30, 0\n",
                    "test.ini:8: frame rate '0' is not a positive number"},
+        BadProfile{"FrameRateInExponentForm",
+                   std::string(kDevice) + "[Format]\nSubtype=YUY2\nWidth=640\nHeight=480\nFrameRates=3e1\n",
+                   "test.ini:8: frame rate '3e1' is not a positive number"},
         BadProfile{"FlashModeOutside", std::string(kDevice) + "[Flash]\nMode=7\nCapabilities=Auto\n",
                    "test.ini:5: Mode 7 lies outside 0..2"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -223,7 +267,8 @@ TEST_P(ShippedProfile, DriverAnswersTheFileNumbers) {
       ASSERT_NE(header, nullptr);
       EXPECT_EQ(header->biWidth, std::stoi(format["width"]));
       EXPECT_EQ(header->biHeight, std::stoi(format["height"]));
-      EXPECT_EQ(AvgTimePerFrameOf(*type), std::llround(1e7 / std::stod(std::string(rate))));
+      // Truncated, as a camera's descriptor states it.
+      EXPECT_EQ(AvgTimePerFrameOf(*type), static_cast<std::int64_t>(1e7 / std::stod(std::string(rate))));
       EXPECT_EQ(type->subtype == guids::MediaSubtypeMJPG, EqualsIgnoreCase(format["subtype"], "MJPG"));
       DeleteMediaType(type);
     }

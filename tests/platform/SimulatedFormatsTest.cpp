@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/DisplayTexts.h"
+#include "camera/FCamera.h"
 #include "tests/platform/SimulatedFixture.h"
-#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/common/FrameLayout.h"
+#include "camera/platform/simulated/ProfileParser.h"
 
 namespace tavelo::platform {
 namespace {
@@ -117,6 +120,34 @@ TEST(SimulatedFormats, TheCurrentFormatStartsAsTheFirstAndFollowsSetFormat) {
   EXPECT_EQ(seenElsewhere->subtype, guids::MediaSubtypeMJPG);
   DeleteMediaType(seenElsewhere);
   DeleteAll(types);
+}
+
+// Frame times are truncated as a camera's descriptors give them, so the format texts, which divide 10^7
+// by the time, read each rate whole (7.5 frames per second shows as 7: whole frames), through the
+// camera component as the window reads them, and a format set that way is the one selected.
+TEST(SimulatedFormats, FrameRatesReadBackWholeInTheFormatTexts) {
+  const std::string text =
+      "[Device]\nFriendlyName=Rates Camera\nDevicePath=sim://rates\n"
+      "[Format]\nSubtype=YUY2\nWidth=640\nHeight=480\nFrameRates=30, 25, 24, 20, 15, 10, 7.5, 5\n";
+  std::string error;
+  const auto profile = simulated::ParseCameraProfile(text, "rates.ini", &error);
+  ASSERT_TRUE(profile) << error;
+  auto platform = std::make_shared<SimulatedPlatform>(std::vector<simulated::CameraProfile>{*profile});
+
+  TFCamera camera(nullptr, platform);
+  camera.SetDeviceName("Rates Camera");
+  const TFCameraFormats formats = camera.SupportedFormats();
+  const std::vector<std::pair<std::int64_t, QString>> expected = {
+      {333333, "30"}, {400000, "25"}, {416666, "24"}, {500000, "20"},
+      {666666, "15"}, {1000000, "10"}, {1333333, "7"}, {2000000, "5"}};
+  ASSERT_EQ(formats.size(), expected.size());
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(formats[i].AvgTimePerFrame, expected[i].first);
+    EXPECT_EQ(FormatEntryText(formats[i]), "640x480 " + expected[i].second + "Hz 16bpp");
+    camera.SetFormat(formats[i]);
+    EXPECT_EQ(platform->CurrentFormatIndex("sim://rates"), i);
+  }
 }
 
 TEST(SimulatedFormats, ACameraWithoutFormatsOffersNothingAndCannotStream) {

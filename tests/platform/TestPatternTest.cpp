@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "camera/platform/graph/FrameConversion.h"
-#include "camera/platform/graph/JpegCodec.h"
+#include "camera/platform/common/JpegCodec.h"
 #include "camera/platform/simulated/PictureModel.h"
 #include "camera/platform/simulated/ProfileSource.h"
 #include "camera/platform/simulated/TestPattern.h"

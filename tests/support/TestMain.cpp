@@ -5,9 +5,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "single_instance/singleinstance.h"
+#include "tests/support/ScriptedProcessTable.h"
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
+  // Test programs run side by side under the same name; the main window's single-instance guard must not
+  // end one because of another, so by default it sees this program running alone.
+  TSingleInstance::SetProcessTable(std::make_shared<tavelo::scripted::ScriptedProcessTable>(
+      tavelo::single_instance::ProcessEntry{1, 1, "/tests/tavelo_tests"}));
   ::testing::InitGoogleMock(&argc, argv);
   return RUN_ALL_TESTS();
 }

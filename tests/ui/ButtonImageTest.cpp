@@ -160,6 +160,38 @@ TEST(ImageTest, LoadIconRendersAtTheControlSizeAndAgainWhenResized) {
   EXPECT_EQ(image.Bitmap().size(), QSize(16, 16));
 }
 
+TEST(ImageTest, IconFollowsTheSizeEvenWhileHidden) {
+  // A hidden control gets no resize events; its picture must still match the size it has when it is
+  // asked for, as the pictures of a hidden store are.
+  QWidget store;
+  auto* image = new TImage(&store);
+  image->resize(37, 33);
+  image->LoadIcon(QStringLiteral("prop_zoom"));
+  image->resize(70, 62);
+  EXPECT_EQ(image->Bitmap().deviceIndependentSize().toSize(), QSize(62, 62));
+  image->resize(37, 33);
+  EXPECT_EQ(image->Bitmap().deviceIndependentSize().toSize(), QSize(33, 33));
+}
+
+TEST(ImageTest, IconIsThePictureAsAListIcon) {
+  // The icon stands for QIcon(Bitmap()), taken when it is first used.
+  QWidget store;
+  auto* picture = new TImage(&store);
+  picture->resize(26, 26);
+  picture->LoadIcon(QStringLiteral("res_720"));
+  const QIcon icon = picture->Icon();
+  const QIcon plain(picture->Bitmap());
+  EXPECT_FALSE(icon.isNull());
+  EXPECT_EQ(icon.availableSizes(), plain.availableSizes());
+  EXPECT_EQ(icon.actualSize(QSize(52, 26)), plain.actualSize(QSize(52, 26)));
+  EXPECT_EQ(icon.pixmap(QSize(26, 26)).toImage(), plain.pixmap(QSize(26, 26)).toImage());
+  EXPECT_EQ(icon.pixmap(QSize(26, 26), QIcon::Disabled).toImage(),
+            plain.pixmap(QSize(26, 26), QIcon::Disabled).toImage());
+
+  TImage empty;
+  EXPECT_TRUE(empty.Icon().isNull()) << "a control without a picture gives no icon";
+}
+
 TEST(ImageTest, IconLoadedBeforeLayoutStillHasUsableResolution) {
   TImage image;
   image.resize(0, 0);

@@ -48,7 +48,7 @@ TEST(IconsTest, EveryIconLoadsAndRendersVisiblyAtItsSize) {
   for (const QString& name : TaveloIconNames()) {
     SCOPED_TRACE(name.toStdString());
     EXPECT_TRUE(QSvgRenderer(IconPath(name)).isValid());
-    EXPECT_FALSE(TaveloIcon(name).isNull());
+    EXPECT_EQ(TaveloIconSize(name), QSvgRenderer(IconPath(name)).defaultSize());
 
     const QPixmap pixmap = TaveloPixmap(name, QSize(35, 31));
     ASSERT_FALSE(pixmap.isNull());
@@ -74,6 +74,35 @@ TEST(IconsTest, IconsContrastWithTheirBackground) {
 TEST(IconsTest, UnknownNameOrEmptySizeGivesNoPicture) {
   EXPECT_TRUE(TaveloPixmap(QStringLiteral("no_such_icon"), QSize(24, 24)).isNull());
   EXPECT_TRUE(TaveloPixmap(QStringLiteral("logo"), QSize(0, 80)).isNull());
+  EXPECT_TRUE(TaveloIconSize(QStringLiteral("no_such_icon")).isEmpty());
+}
+
+TEST(IconsTest, FittedSizeKeepsThePicturesProportions) {
+  const struct {
+    const char* name;
+    QSize box, fitted;
+  } cases[] = {
+      {"logo", {250, 80}, {250, 80}},        // its own size
+      {"logo", {100, 100}, {100, 32}},       // wide: the width limits it
+      {"prop_zoom", {35, 31}, {31, 31}},     // square in a wide box: the height limits it
+      {"no_such_icon", {24, 20}, {24, 20}},  // unknown: the box itself
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QSize fitted = FittedIconSize(QString::fromLatin1(c.name), c.box);
+    EXPECT_EQ(fitted, c.fitted);
+    EXPECT_LE(fitted.width(), c.box.width());
+    EXPECT_LE(fitted.height(), c.box.height());
+    EXPECT_TRUE(fitted.width() == c.box.width() || fitted.height() == c.box.height()) << "fills one side";
+  }
+}
+
+TEST(IconsTest, APictureIsRenderedOncePerSize) {
+  const QPixmap first = TaveloPixmap(QStringLiteral("herz"), QSize(18, 18));
+  EXPECT_EQ(TaveloPixmap(QStringLiteral("herz"), QSize(18, 18)).cacheKey(), first.cacheKey());
+  const QPixmap larger = TaveloPixmap(QStringLiteral("herz"), QSize(36, 36));
+  EXPECT_NE(larger.cacheKey(), first.cacheKey());
+  EXPECT_EQ(larger.deviceIndependentSize().toSize(), QSize(36, 36));
 }
 
 TEST(IconsTest, WideIconKeepsItsAspectInsideTheBox) {

@@ -106,6 +106,7 @@ struct FakeV4l2Kernel::Camera {
   bool streamingElsewhere = false;
   bool olderKernel = false;
   int vanishCountdown = 0;
+  unsigned long vanishAtRequest = 0;
   struct PendingFailure {
     unsigned long request;
     int err;
@@ -159,6 +160,11 @@ void FakeCamera::Unplug() {
 void FakeCamera::VanishAfterIoctls(int count) {
   std::lock_guard lock(kernel_.mutex_);
   kernel_.cameras_[index_]->vanishCountdown = count;
+}
+
+void FakeCamera::VanishAtRequest(unsigned long request) {
+  std::lock_guard lock(kernel_.mutex_);
+  kernel_.cameras_[index_]->vanishAtRequest = request;
 }
 
 void FakeCamera::DenyOpen(int err) {
@@ -367,6 +373,7 @@ int FakeV4l2Kernel::HandleIoctl(int fd, const Descriptor& descriptor, unsigned l
                                 std::uint32_t controlId) {
   Camera& camera = *cameras_[descriptor.camera];
   if (camera.vanishCountdown > 0 && --camera.vanishCountdown == 0) UnplugLocked(camera);
+  if (camera.vanishAtRequest != 0 && camera.vanishAtRequest == request) UnplugLocked(camera);
   if (camera.gone) return Fail(ENODEV);
   if (camera.foreign) return Fail(ENOTTY);
 

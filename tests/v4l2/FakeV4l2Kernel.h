@@ -44,6 +44,9 @@ class FakeCamera {
   void Unplug();
   // The camera disappears when the n-th ioctl from now reaches it (that ioctl already fails).
   void VanishAfterIoctls(int count);
+  // The camera disappears when the first `request` ioctl reaches it (that ioctl already fails): pulled
+  // out between being listed and being used, whatever listing it took.
+  void VanishAtRequest(unsigned long request);
   // open() of the capture node answers `err` (0 lets it open again).
   void DenyOpen(int err);
   // Another program streams from the camera: S_FMT, S_PARM, REQBUFS and STREAMON answer EBUSY.

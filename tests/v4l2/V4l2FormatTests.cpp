@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/DisplayTexts.h"
+#include "camera/FCamera.h"
 #include "tests/v4l2/V4l2TestRig.h"
 #include "camera/platform/v4l2/V4l2Errors.h"
 
@@ -50,8 +52,9 @@ std::vector<Listed> ListMediaTypes(IPin& pin, Result* result = nullptr) {
   return listed;
 }
 
+// Truncated, as a camera's descriptors state frame times.
 std::int64_t FrameTime(const v4l2_fract& interval) {
-  return (static_cast<std::int64_t>(interval.numerator) * 10'000'000 + interval.denominator / 2) / interval.denominator;
+  return static_cast<std::int64_t>(interval.numerator) * 10'000'000 / interval.denominator;
 }
 
 TEST(V4l2FormatTest, EveryUsableModeOfEachListingBecomesAVideoInfoMediaTypeInDriverOrder) {
@@ -128,7 +131,7 @@ TEST(V4l2FormatTest, SizeAndRateRangesAreReducedToTheUsualSteps) {
   const std::vector<std::pair<int, int>> sizes = {{176, 144},  {320, 240},  {352, 288},   {640, 480},
                                                   {800, 448},  {848, 480},  {1024, 576},  {1024, 768},
                                                   {1280, 720}, {1280, 960}, {1280, 1024}, {1920, 1080}};
-  const std::vector<std::int64_t> times = {333333, 400000, 416667, 500000, 666667, 1000000, 2000000};
+  const std::vector<std::int64_t> times = {333333, 400000, 416666, 500000, 666666, 1000000, 2000000};
   ASSERT_EQ(listed.size(), sizes.size() * times.size() + 1);
   for (std::size_t s = 0; s < sizes.size(); ++s)
     for (std::size_t t = 0; t < times.size(); ++t) {
@@ -142,6 +145,43 @@ TEST(V4l2FormatTest, SizeAndRateRangesAreReducedToTheUsualSteps) {
   EXPECT_EQ(listed.back().compression, 0u);
   EXPECT_EQ(listed.back().height, -240);
   EXPECT_EQ(listed.back().bitCount, 24);
+}
+
+// The rates webcams list, through the camera component as the window reads them: each frame time is
+// the truncated one a descriptor gives, the format text reads the rate whole (7.5 frames per second
+// shows as 7: whole frames), and setting the format hands the driver the listed fraction itself.
+TEST(V4l2FormatTest, FrameRatesReadBackWholeInTheFormatTextsAndReachTheDriverExactly) {
+  struct Rate {
+    v4l2_fract interval;
+    std::int64_t frameTime;
+    QString text;
+  };
+  const std::vector<Rate> rates = {{{1, 30}, 333333, "30"},  {{1, 25}, 400000, "25"},   {{1, 24}, 416666, "24"},
+                                   {{1, 20}, 500000, "20"},  {{1, 15}, 666666, "15"},   {{1, 10}, 1000000, "10"},
+                                   {{2, 15}, 1333333, "7"}, {{1, 5}, 2000000, "5"}};
+  FakeCameraModel model;
+  model.card = "Rates Camera";
+  FakeFormat yuyv;
+  yuyv.pixelFormat = V4L2_PIX_FMT_YUYV;
+  FakeFrameSize size{640, 480, {}};
+  for (const Rate& rate : rates) size.intervals.push_back(rate.interval);
+  yuyv.sizes.push_back(size);
+  model.formats.push_back(yuyv);
+
+  V4l2TestRig rig;
+  rig.Plug(model);
+  TFCamera camera(nullptr, rig.PlatformPointer());
+  camera.SetDeviceName("Rates Camera");
+  const TFCameraFormats formats = camera.SupportedFormats();
+  ASSERT_EQ(formats.size(), rates.size());
+  for (std::size_t i = 0; i < rates.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(formats[i].AvgTimePerFrame, rates[i].frameTime);
+    EXPECT_EQ(FormatEntryText(formats[i]), "640x480 " + rates[i].text + "Hz 16bpp");
+    camera.SetFormat(formats[i]);
+    const TFCameraFormat now = camera.Format();
+    EXPECT_EQ(now.AvgTimePerFrame, rates[i].frameTime);
+  }
 }
 
 class V4l2StreamConfigTest : public ::testing::Test {
@@ -185,7 +225,7 @@ TEST_F(V4l2StreamConfigTest, SetsAnOfferedFormatWithItsRateAndReadsItBack) {
   AmMediaType* mjpg = Offered(18);  // MJPG 1280x720 at 15 fps
   const VideoInfoHeader wanted = HeaderOf(*mjpg);
   ASSERT_EQ(wanted.bmiHeader.biWidth, 1280);
-  ASSERT_EQ(wanted.AvgTimePerFrame, 666667);
+  ASSERT_EQ(wanted.AvgTimePerFrame, 666666);
   rig_.Kernel().ClearLog();
   EXPECT_EQ(config_->SetFormat(*mjpg), kOk);
   const Strings log = rig_.Kernel().LogText();
@@ -197,7 +237,7 @@ TEST_F(V4l2StreamConfigTest, SetsAnOfferedFormatWithItsRateAndReadsItBack) {
   EXPECT_EQ(now.bmiHeader.biWidth, 1280);
   EXPECT_EQ(now.bmiHeader.biHeight, 720);
   EXPECT_EQ(now.bmiHeader.biCompression, MakeFourCC('M', 'J', 'P', 'G'));
-  EXPECT_EQ(now.AvgTimePerFrame, 666667);
+  EXPECT_EQ(now.AvgTimePerFrame, 666666);
 
   // A frame time of 0 asks for the format at whatever rate the driver keeps.
   VideoInfoHeader anyRate = wanted;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "camera/CameraProperties.h"
+#include "camera/FCamera.h"
 #include "tests/v4l2/ListingOracle.h"
 #include "tests/v4l2/V4l2TestRig.h"
 #include "camera/platform/v4l2/V4l2Errors.h"
@@ -76,6 +77,25 @@ INSTANTIATE_TEST_SUITE_P(Profiles, ListingRowsTest, ::testing::ValuesIn(WebcamPr
                            std::replace(name.begin(), name.end(), '-', '_');
                            return name;
                          });
+
+// An older camera reports defaults its own ranges cannot hold (57343 for 0..255). The component
+// reads them as the driver reports them, with the range and the value intact; the rows of such a
+// camera are checked with every other listing (ListingRowsTest here, WindowRowsTest on the window).
+TEST(V4l2PropertyTest, ADefaultOutsideTheRangeReachesTheComponentAsReported) {
+  V4l2TestRig rig;
+  rig.PlugProfile("vga-webcam");
+  TFCamera camera(nullptr, rig.PlatformPointer());
+  camera.SetDeviceName("Simulated VGA Webcam");
+  const TFRange range = camera.BrightnessRange();
+  EXPECT_EQ(range.Min, 0);
+  EXPECT_EQ(range.Max, 255);
+  EXPECT_EQ(range.Delta, 1);
+  EXPECT_EQ(range.Default, 57343);
+  EXPECT_TRUE(range.Manual);
+  EXPECT_EQ(camera.Brightness(), 128);
+  camera.SetBrightness(range.Max);
+  EXPECT_EQ(camera.Brightness(), 255);
+}
 
 // ---- The ioctls behind the window's actions --------------------------------------------------------
 

@@ -1,7 +1,5 @@
 #include "tests/v4l2/V4l2TestRig.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <stdexcept>
 

@@ -211,7 +211,9 @@ FakeCameraModel ParseWebcamListing(const std::string& text) {
 }
 
 namespace {
-std::filesystem::path ProfileDirectory() { return std::filesystem::path(__FILE__).parent_path() / "profiles"; }
+// Set by the build as an absolute path: __FILE__ may be relative to the build directory (a compiler cache
+// rewrites it so), which would tie the listings to the directory a program happens to start in.
+std::filesystem::path ProfileDirectory() { return TAVELO_WEBCAM_PROFILE_DIR; }
 }  // namespace
 
 FakeCameraModel LoadWebcamProfile(const std::string& name) {

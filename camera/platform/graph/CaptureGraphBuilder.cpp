@@ -28,10 +28,8 @@ bool CarriesMajorType(const std::shared_ptr<IPin>& pin, const Guid* mediaType) {
   if (mediaType == nullptr) return true;
   std::shared_ptr<IFrameSource> source;
   if (Failed(QueryInterfaceAs(pin, source))) return false;
-  AmMediaType type;
-  const bool matches = Succeeded(source->GetStreamMediaType(type)) && type.majortype == *mediaType;
-  FreeMediaTypeContents(type);
-  return matches;
+  OwnedMediaType type;
+  return Succeeded(source->GetStreamMediaType(type.Receive())) && type.Get().majortype == *mediaType;
 }
 
 // The filter's output pins of `category` (any output pin when null), in pin order.
@@ -48,10 +46,6 @@ Result PinsOfCategory(const std::shared_ptr<IBaseFilter>& filter, const Guid* ca
     if (category == nullptr || PinCategoryOf(pin) == *category) out.push_back(pin);
   }
   return kOk;
-}
-
-StreamInput* InputOf(const std::shared_ptr<IBaseFilter>& filter) {
-  return filter ? dynamic_cast<StreamInput*>(filter.get()) : nullptr;
 }
 
 }  // namespace
@@ -121,18 +115,12 @@ Result CaptureGraphBuilder::RenderStream(const Guid* category, const Guid* media
     if (!graph->Contains(chain[i])) return kInvalidArg;
   }
 
-  AmMediaType streamType;
-  Result result = frames->GetStreamMediaType(streamType);
-  std::shared_ptr<IFrameSink> downstream;
-  std::size_t connected = 0;
-  for (auto filter = chain.rbegin(); Succeeded(result) && filter != chain.rend(); ++filter, ++connected) {
-    StreamInput* input = InputOf(*filter);
-    result = input->ConnectInput(streamType, downstream);
-    downstream = input->InputSink();
-  }
-  FreeMediaTypeContents(streamType);
+  OwnedMediaType streamType;
+  Result result = frames->GetStreamMediaType(streamType.Receive());
+  if (Succeeded(result)) result = ConnectChain(chain, streamType);
   if (Failed(result)) {
-    for (std::size_t i = 0; i < connected && i < chain.size(); ++i) InputOf(chain[chain.size() - 1 - i])->DisconnectInput();
+    // Every filter of the chain was free before, so none keeps a part of the failed route.
+    for (const auto& filter : chain) InputOf(filter)->DisconnectInput();
     return result;
   }
   graph->AddRoute({sourceFilter, frames, chain});

@@ -20,14 +20,14 @@ class FanOutSink final : public IFrameSink {
 };
 
 // Routes only ever hold graph filters that have a StreamInput (the builder checks).
-StreamInput& InputOf(const std::shared_ptr<IBaseFilter>& filter) { return dynamic_cast<StreamInput&>(*filter); }
+StreamInput& RouteInput(const std::shared_ptr<IBaseFilter>& filter) { return *InputOf(filter); }
 
 bool RouteUses(const StreamRoute& route, const std::shared_ptr<IBaseFilter>& filter) {
   return route.sourceFilter == filter || std::find(route.chain.begin(), route.chain.end(), filter) != route.chain.end();
 }
 
 void DisconnectRoute(const StreamRoute& route) {
-  for (const auto& filter : route.chain) InputOf(filter).DisconnectInput();
+  for (const auto& filter : route.chain) RouteInput(filter).DisconnectInput();
 }
 
 std::string UniqueName(const std::string& wanted, const std::vector<std::string>& taken) {
@@ -118,30 +118,23 @@ Result FilterGraph::Run() {
   return kOk;
 }
 
-Result FilterGraph::Pause() {
-  StopStreaming();
-  std::vector<Entry> filters;
-  {
-    std::lock_guard lock(mutex_);
-    filters = filters_;
-  }
-  const Result result = SetFilterStates(filters, FilterState::Paused);
-  std::lock_guard lock(mutex_);
-  if (Succeeded(result)) state_ = FilterState::Paused;
-  return result;
-}
+Result FilterGraph::Pause() { return EndStreaming(FilterState::Paused); }
 
-Result FilterGraph::Stop() {
+Result FilterGraph::Stop() { return EndStreaming(FilterState::Stopped); }
+
+Result FilterGraph::EndStreaming(FilterState state) {
   StopStreaming();
   std::vector<Entry> filters;
   {
     std::lock_guard lock(mutex_);
     filters = filters_;
   }
-  SetFilterStates(filters, FilterState::Stopped);  // a filter of a vanished device must not keep the graph running
+  const Result result = SetFilterStates(filters, state);
+  // A filter of a vanished device must not keep the graph running: a stop always stops it.
+  const bool stopping = state == FilterState::Stopped;
   std::lock_guard lock(mutex_);
-  state_ = FilterState::Stopped;
-  return kOk;
+  if (Succeeded(result) || stopping) state_ = state;
+  return stopping ? kOk : result;
 }
 
 Result FilterGraph::GetState(std::int32_t, FilterState& out) {
@@ -169,15 +162,9 @@ void FilterGraph::AddRoute(StreamRoute route) {
 
 Result FilterGraph::RefreshConnections(const std::vector<StreamRoute>& routes) {
   for (const StreamRoute& route : routes) {
-    AmMediaType mediaType;
-    Result result = route.sourcePin->GetStreamMediaType(mediaType);
-    std::shared_ptr<IFrameSink> downstream;
-    for (auto filter = route.chain.rbegin(); Succeeded(result) && filter != route.chain.rend(); ++filter) {
-      StreamInput& input = InputOf(*filter);
-      result = input.ConnectInput(mediaType, downstream);
-      downstream = input.InputSink();
-    }
-    FreeMediaTypeContents(mediaType);
+    OwnedMediaType mediaType;
+    Result result = route.sourcePin->GetStreamMediaType(mediaType.Receive());
+    if (Succeeded(result)) result = ConnectChain(route.chain, mediaType);
     if (Failed(result)) return result;
   }
   return kOk;
@@ -188,7 +175,7 @@ Result FilterGraph::StartStreaming(const std::vector<StreamRoute>& routes) {
   for (const StreamRoute& route : routes) {
     auto pin = std::find_if(pins.begin(), pins.end(), [&](const auto& p) { return p.first == route.sourcePin; });
     if (pin == pins.end()) pin = pins.emplace(pins.end(), route.sourcePin, std::vector<std::shared_ptr<IFrameSink>>{});
-    pin->second.push_back(InputOf(route.chain.front()).InputSink());
+    pin->second.push_back(RouteInput(route.chain.front()).InputSink());
   }
   for (auto& [pin, sinks] : pins) {
     std::shared_ptr<IFrameSink> sink =

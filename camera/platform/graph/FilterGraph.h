@@ -59,6 +59,8 @@ class FilterGraph final : public IGraphBuilder, public IMediaControl, public IMe
   Result RefreshConnections(const std::vector<StreamRoute>& routes);
   Result StartStreaming(const std::vector<StreamRoute>& routes);
   void StopStreaming();
+  // Pause and Stop: streaming ends, then the filters hear of `state`.
+  Result EndStreaming(FilterState state);
   Result SetFilterStates(const std::vector<Entry>& filters, FilterState state);
 
   mutable std::mutex mutex_;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "camera/platform/graph/JpegCodec.h"
+#include "camera/platform/common/JpegCodec.h"
 
 namespace tavelo::platform {
 namespace {

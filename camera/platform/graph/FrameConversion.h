@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/common/FrameLayout.h"
 
 namespace tavelo::platform {
 

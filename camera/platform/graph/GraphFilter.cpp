@@ -1,16 +1,24 @@
 #include "camera/platform/graph/GraphFilter.h"
 
-#include "camera/platform/graph/Enumerators.h"
 #include "camera/platform/graph/GraphPin.h"
 
 namespace tavelo::platform {
+namespace {
 
-void InputConnection::Connect(const AmMediaType& mediaType, std::shared_ptr<IFrameSink> downstream) {
-  AmMediaType copy;
-  const bool copied = Succeeded(CopyMediaType(copy, mediaType));
-  OwnedMediaType owned(std::move(copy));
+std::vector<std::shared_ptr<IPin>> PinsOf(const std::shared_ptr<InputConnection>& connection, bool hasOutput) {
+  const auto connectedType = [connection] { return connection->MediaType(); };
+  std::vector<std::shared_ptr<IPin>> pins{std::make_shared<GraphPin>(PinDirection::Input, "In", connectedType)};
+  if (hasOutput) pins.push_back(std::make_shared<GraphPin>(PinDirection::Output, "Out", connectedType));
+  return pins;
+}
+
+}  // namespace
+
+void InputConnection::Connect(const OwnedMediaType& mediaType, std::shared_ptr<IFrameSink> downstream) {
+  OwnedMediaType copy(mediaType);
+  const bool copied = copy.Get().pbFormat != nullptr || mediaType.Get().pbFormat == nullptr;
   std::lock_guard lock(mutex_);
-  mediaType_ = copied ? std::optional<OwnedMediaType>(std::move(owned)) : std::nullopt;
+  mediaType_ = copied ? std::optional<OwnedMediaType>(std::move(copy)) : std::nullopt;
   downstream_ = copied ? std::move(downstream) : nullptr;
 }
 
@@ -35,51 +43,13 @@ std::shared_ptr<IFrameSink> InputConnection::Downstream() const {
   return downstream_;
 }
 
-GraphFilter::GraphFilter(std::string defaultName, bool hasOutput)
-    : defaultName_(std::move(defaultName)), hasOutput_(hasOutput) {
-  const auto connectedType = [connection = connection_] { return connection->MediaType(); };
-  pins_.push_back(std::make_shared<GraphPin>(PinDirection::Input, "In", connectedType));
-  if (hasOutput_) pins_.push_back(std::make_shared<GraphPin>(PinDirection::Output, "Out", connectedType));
-}
+GraphFilter::GraphFilter(std::string defaultName, bool hasOutput, std::shared_ptr<InputConnection> connection)
+    : FilterBase(std::move(defaultName), PinsOf(connection, hasOutput)),
+      hasOutput_(hasOutput),
+      connection_(std::move(connection)) {}
 
-Result GraphFilter::EnumPins(std::shared_ptr<IEnumPins>& out) {
-  out = std::make_shared<PinEnumerator>(pins_);
-  return kOk;
-}
-
-Result GraphFilter::QueryFilterInfo(FilterInfo& out) {
-  out = membership_.Info(defaultName_);
-  return kOk;
-}
-
-Result GraphFilter::JoinFilterGraph(const std::shared_ptr<IGraphBuilder>& graph, const std::string& name) {
-  membership_.Join(graph, name);
-  if (graph == nullptr) DisconnectInput();
-  return kOk;
-}
-
-Result GraphFilter::Run() {
-  membership_.SetState(FilterState::Running);
-  return kOk;
-}
-
-Result GraphFilter::Pause() {
-  membership_.SetState(FilterState::Paused);
-  return kOk;
-}
-
-Result GraphFilter::Stop() {
-  membership_.SetState(FilterState::Stopped);
-  return kOk;
-}
-
-Result GraphFilter::GetState(std::uint32_t, FilterState& out) {
-  out = membership_.State();
-  return kOk;
-}
-
-Result GraphFilter::ConnectInput(const AmMediaType& mediaType, std::shared_ptr<IFrameSink> downstream) {
-  const Result accepted = AcceptsInput(mediaType);
+Result GraphFilter::ConnectInput(const OwnedMediaType& mediaType, std::shared_ptr<IFrameSink> downstream) {
+  const Result accepted = AcceptsInput(mediaType.Get());
   if (Failed(accepted)) return accepted;
   connection_->Connect(mediaType, hasOutput_ ? std::move(downstream) : nullptr);
   if (!connection_->Connected()) return kOutOfMemory;

@@ -1,6 +1,6 @@
 #include "camera/platform/graph/GraphPin.h"
 
-#include "camera/platform/graph/Enumerators.h"
+#include "camera/platform/common/Enumerators.h"
 
 namespace tavelo::platform {
 

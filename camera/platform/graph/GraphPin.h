@@ -8,7 +8,7 @@
 #include <string>
 
 #include "camera/platform/Interfaces.h"
-#include "camera/platform/graph/OwnedMediaType.h"
+#include "camera/platform/common/OwnedMediaType.h"
 
 namespace tavelo::platform {
 

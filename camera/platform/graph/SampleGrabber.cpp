@@ -39,44 +39,37 @@ Result SampleGrabber::GetCurrentBuffer(std::int32_t& size, std::uint8_t* buffer)
   if (buffer == nullptr) {
     measured_ = latest_;
     if (!measured_) return kErrorNoFrameYet;
-    size = static_cast<std::int32_t>(measured_->size());
+    size = std::max(measured_->ActualDataLength(), 0);
     return kOk;
   }
-  const Frame frame = measured_ ? measured_ : latest_;
+  const std::shared_ptr<IMediaSample> frame = measured_ ? measured_ : latest_;
   measured_.reset();
   if (!frame) return kErrorNoFrameYet;
-  if (size < 0 || static_cast<std::size_t>(size) < frame->size()) {
-    size = static_cast<std::int32_t>(frame->size());
+  const std::int32_t length = std::max(frame->ActualDataLength(), 0);
+  if (size < 0 || size < length) {
+    size = length;
     return kOutOfMemory;
   }
-  std::memcpy(buffer, frame->data(), frame->size());
-  size = static_cast<std::int32_t>(frame->size());
+  if (length > 0) std::memcpy(buffer, frame->Data(), static_cast<std::size_t>(length));
+  size = length;
   return kOk;
 }
 
 void SampleGrabber::Receive(const std::shared_ptr<IMediaSample>& sample) {
   std::shared_ptr<ISampleGrabberCB> callback;
   std::int32_t callbackKind = 0;
-  bool buffering = false;
   {
     std::lock_guard lock(mutex_);
     callback = callback_;
     callbackKind = callbackKind_;
-    buffering = buffering_;
-  }
-  const std::uint8_t* data = sample->Data();
-  const std::int32_t length = sample->ActualDataLength();
-  if (buffering) {
-    auto copy = std::make_shared<const std::vector<std::uint8_t>>(data, data + std::max(length, 0));
-    std::lock_guard lock(mutex_);
-    if (buffering_) latest_ = std::move(copy);
+    if (buffering_) latest_ = sample;
   }
   // The callback runs without the lock held, so it may call back into the grabber.
   if (callback) {
     if (callbackKind == 0) {
       callback->SampleCB(sample->SampleTime(), sample);
     } else {
-      callback->BufferCB(sample->SampleTime(), data, length);
+      callback->BufferCB(sample->SampleTime(), sample->Data(), sample->ActualDataLength());
     }
   }
   if (const auto downstream = Connection()->Downstream()) downstream->Receive(sample);

@@ -1,7 +1,8 @@
 #pragma once
 
-// The sample grabber: an intermediate filter that passes every frame on unchanged, keeps a copy of the
-// latest one when asked to buffer, and calls a callback for each frame on the streaming thread.
+// The sample grabber: an intermediate filter that passes every frame on unchanged, keeps the latest one
+// when asked to buffer (a reference to the delivered sample, which never changes: no copy), and calls a
+// callback for each frame on the streaming thread.
 //
 // GetCurrentBuffer is used in pairs, size first, then the bytes; the size query holds on to the frame
 // it measured, so the fetch that follows gets that same frame even when newer ones (of another size,
@@ -9,7 +10,6 @@
 
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include "camera/platform/graph/GraphFilter.h"
 
@@ -34,14 +34,12 @@ class SampleGrabber final : public GraphFilter, public ISampleGrabber {
   Result AcceptsInput(const AmMediaType& mediaType) override;
 
  private:
-  using Frame = std::shared_ptr<const std::vector<std::uint8_t>>;
-
   std::mutex mutex_;
   bool buffering_ = false;
   std::shared_ptr<ISampleGrabberCB> callback_;
   std::int32_t callbackKind_ = 0;
-  Frame latest_;
-  Frame measured_;  // the frame the last size query answered for
+  std::shared_ptr<IMediaSample> latest_;
+  std::shared_ptr<IMediaSample> measured_;  // the frame the last size query answered for
 };
 
 }  // namespace tavelo::platform

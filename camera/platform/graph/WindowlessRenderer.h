@@ -9,7 +9,7 @@
 #include <mutex>
 #include <optional>
 
-#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/common/FrameLayout.h"
 #include "camera/platform/graph/GraphFilter.h"
 
 namespace tavelo::platform {

@@ -4,6 +4,8 @@
 
 namespace tavelo::platform::simulated {
 
+std::int32_t PropertyProfile::DefaultInRange() const { return std::clamp(defaultValue, min, std::max(min, max)); }
+
 const PropertyProfile* CameraProfile::FindProperty(PropertyFamily family, std::int32_t id) const {
   const auto it = std::find_if(properties.begin(), properties.end(),
                                [&](const PropertyProfile& p) { return p.family == family && p.id == id; });

@@ -20,17 +20,19 @@ struct PropertyProfile {
   std::int32_t min = 0;
   std::int32_t max = 0;
   std::int32_t step = 1;
+  // The driver's word, reported as it is. Some older cameras report one outside the range (57343 for
+  // a 0..255 control); everything that needs a value it could take uses DefaultInRange.
   std::int32_t defaultValue = 0;
   std::int32_t value = 0;         // the value at power-on
   std::int32_t capabilities = 0;  // kPropertyFlagsAuto | kPropertyFlagsManual
   std::int32_t flags = 0;         // the mode at power-on (normally one of the capability bits)
+
+  // The default held into [min, max].
+  std::int32_t DefaultInRange() const;
 };
 
 // The 8-byte record of the flash and video-stabilisation property sets.
-struct KsRecordProfile {
-  std::uint32_t mode = 0;
-  std::uint32_t capabilities = 0;
-};
+using KsRecordProfile = KsRecord;
 
 struct FormatProfile {
   Guid subtype;

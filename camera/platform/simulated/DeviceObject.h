@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "camera/platform/Interfaces.h"
+#include "camera/platform/common/Enumerators.h"
+#include "camera/platform/common/FilterBase.h"
 #include "camera/platform/simulated/SimulatedDevice.h"
 
 namespace tavelo::platform::simulated {
@@ -20,6 +22,24 @@ class DeviceObject {
   Result Admit(SimulatedCall call, std::optional<PropertyFamily> family = std::nullopt,
                std::optional<std::int32_t> id = std::nullopt) const {
     return device_->Admit(session_, call, family, id);
+  }
+
+  // The admission of a filter's IBaseFilter calls. Joining a graph and reading the state only ask
+  // whether the device is there; tests do not script them.
+  Result AdmitFilter(FilterCall call) const {
+    switch (call) {
+      case FilterCall::EnumPins: return Admit(SimulatedCall::EnumPins);
+      case FilterCall::QueryFilterInfo: return Admit(SimulatedCall::QueryFilterInfo);
+      case FilterCall::ChangeState: return Admit(SimulatedCall::StateChange);
+      case FilterCall::JoinGraph:
+      case FilterCall::GetState: return device_->CheckPresent(session_);
+    }
+    return kUnexpected;
+  }
+
+  // For the enumerators the object hands out: they fail once the device is gone.
+  EnumeratorGate PresenceGate() const {
+    return [device = device_, session = session_] { return device->CheckPresent(session); };
   }
 
   // QueryInterface through the admission, then AnswerInterfaces<Is...>.

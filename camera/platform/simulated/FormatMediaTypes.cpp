@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/common/FrameLayout.h"
 
 namespace tavelo::platform::simulated {
 namespace {

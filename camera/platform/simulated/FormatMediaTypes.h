@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "camera/platform/graph/OwnedMediaType.h"
+#include "camera/platform/common/OwnedMediaType.h"
 #include "camera/platform/simulated/CameraProfile.h"
 
 namespace tavelo::platform::simulated {

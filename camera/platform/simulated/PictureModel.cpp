@@ -6,18 +6,19 @@
 namespace tavelo::platform::simulated {
 namespace {
 
-// 0 at Min, 1 at Default, 2 at Max (a side of zero width counts as neutral).
+// The picture is neutral at each property's default, held into the range for a camera whose default
+// lies outside it. 0 at Min, 1 at Default, 2 at Max (a side of zero width counts as neutral).
 double RelativeToDefault(const PropertyProfile& p, std::int32_t value) {
-  if (value <= p.defaultValue) {
-    return p.defaultValue == p.min ? 1.0 : static_cast<double>(value - p.min) / (p.defaultValue - p.min);
-  }
-  return p.max == p.defaultValue ? 1.0 : 1.0 + static_cast<double>(value - p.defaultValue) / (p.max - p.defaultValue);
+  const std::int32_t neutral = p.DefaultInRange();
+  if (value <= neutral) return neutral == p.min ? 1.0 : static_cast<double>(value - p.min) / (neutral - p.min);
+  return p.max == neutral ? 1.0 : 1.0 + static_cast<double>(value - neutral) / (p.max - neutral);
 }
 
 // -1 at the end of the wider side of the range below the default, +1 at the other end, 0 at Default.
 double SignedOffset(const PropertyProfile& p, std::int32_t value) {
-  const double halfSpan = std::max(p.max - p.defaultValue, p.defaultValue - p.min);
-  return halfSpan <= 0 ? 0.0 : (value - p.defaultValue) / halfSpan;
+  const std::int32_t neutral = p.DefaultInRange();
+  const double halfSpan = std::max(p.max - neutral, neutral - p.min);
+  return halfSpan <= 0 ? 0.0 : (value - neutral) / halfSpan;
 }
 
 int Percent(double factor) { return static_cast<int>(std::lround(factor * 100.0)); }
@@ -32,6 +33,7 @@ PictureAdjustments PictureFromProperties(const CameraProfile& profile, const std
   for (std::size_t i = 0; i < profile.properties.size() && i < states.size(); ++i) {
     const PropertyProfile& p = profile.properties[i];
     const std::int32_t v = states[i].value;
+    const std::int32_t neutral = p.DefaultInRange();
     const double relative = RelativeToDefault(p, v);
     if (p.family == PropertyFamily::VideoProcAmp) {
       switch (p.id) {
@@ -40,10 +42,10 @@ PictureAdjustments PictureFromProperties(const CameraProfile& profile, const std
         case VideoProcAmp_Saturation: picture.saturationPercent = Percent(relative); break;
         case VideoProcAmp_Hue:
           // Ranges wider than a circle count in hundredths of a degree, as UVC cameras report hue.
-          picture.hueDegrees = (p.max - p.min > 360) ? (v - p.defaultValue) / 100 : v - p.defaultValue;
+          picture.hueDegrees = (p.max - p.min > 360) ? (v - neutral) / 100 : v - neutral;
           break;
         case VideoProcAmp_Gamma:
-          picture.gammaPercent = p.defaultValue > 0 ? std::clamp(v * 100 / p.defaultValue, 10, 1000) : Percent(relative);
+          picture.gammaPercent = neutral > 0 ? std::clamp(v * 100 / neutral, 10, 1000) : Percent(relative);
           break;
         case VideoProcAmp_ColorEnable: colour = v != 0; break;
         case VideoProcAmp_WhiteBalance:
@@ -59,8 +61,8 @@ PictureAdjustments PictureFromProperties(const CameraProfile& profile, const std
       switch (p.id) {
         case CameraControl_Exposure:
           // Negative ranges are log2 seconds; positive ones are times, where the picture grows with the time.
-          luminance *= p.min < 0 ? std::pow(2.0, std::clamp(v - p.defaultValue, -2, 2))
-                                 : (p.defaultValue > 0 ? std::clamp(static_cast<double>(v) / p.defaultValue, 0.25, 3.0) : 1.0);
+          luminance *= p.min < 0 ? std::pow(2.0, std::clamp(v - neutral, -2, 2))
+                                 : (neutral > 0 ? std::clamp(static_cast<double>(v) / neutral, 0.25, 3.0) : 1.0);
           break;
         case CameraControl_Iris: luminance *= 0.5 + 0.5 * relative; break;
         case CameraControl_Zoom:

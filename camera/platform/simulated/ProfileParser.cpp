@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <functional>
 #include <map>
 #include <set>
 
+#include "camera/platform/common/FrameTime.h"
 #include "camera/platform/simulated/IniText.h"
 #include "camera/platform/simulated/PropertyNames.h"
 #include "camera/platform/simulated/TextUtil.h"
@@ -150,7 +150,7 @@ PropertyProfile ReadProperty(const IniSection& section, PropertyKey key) {
   const IniEntry& defaultEntry = reader.Require("Default");
   property.defaultValue = SectionReader::ToInt(defaultEntry);
   const IniEntry* valueEntry = reader.Find("Value");
-  property.value = valueEntry ? SectionReader::ToInt(*valueEntry) : property.defaultValue;
+  property.value = valueEntry ? SectionReader::ToInt(*valueEntry) : 0;
   const IniEntry& capabilitiesEntry = reader.Require("Capabilities");
   property.capabilities = ParseCapabilities(capabilitiesEntry);
   CheckCapabilities(capabilitiesEntry, property.capabilities);
@@ -160,10 +160,9 @@ PropertyProfile ReadProperty(const IniSection& section, PropertyKey key) {
                                          std::to_string(property.max)};
   }
   if (property.step < 1) throw ProfileError{section.line, "Step must be at least 1"};
-  if (property.defaultValue < property.min || property.defaultValue > property.max) {
-    throw ProfileError{defaultEntry.line, "Default " + std::to_string(property.defaultValue) + " lies outside " +
-                                              RangeText(property.min, property.max)};
-  }
+  // A Default outside the range is taken as it is: real cameras report such defaults. The power-on value
+  // must be one the camera could hold, though.
+  if (valueEntry == nullptr) property.value = property.DefaultInRange();
   if (property.value < property.min || property.value > property.max) {
     throw ProfileError{valueEntry ? valueEntry->line : defaultEntry.line, "Value " + std::to_string(property.value) + " lies outside " +
                                              RangeText(property.min, property.max)};
@@ -217,11 +216,12 @@ std::vector<std::int64_t> ReadFrameIntervals(SectionReader& reader) {
   std::vector<std::int64_t> result;
   if (rates != nullptr) {
     for (std::string_view piece : SplitList(rates->value)) {
-      const auto fps = ParseDecimal(piece);
-      if (!fps || !std::isfinite(*fps) || *fps <= 0.0 || *fps > 10000.0) {
+      const auto fps = ParseDecimalFraction(piece);
+      if (!fps || fps->numerator == 0 || fps->numerator > 10000 * fps->denominator) {
         throw ProfileError{rates->line, "frame rate '" + std::string(piece) + "' is not a positive number"};
       }
-      result.push_back(std::llround(1e7 / *fps));
+      // Seconds per frame are the rate turned over, converted as a camera's descriptor would be.
+      result.push_back(FrameTimeOfInterval(fps->denominator, fps->numerator));
     }
   } else {
     for (std::string_view piece : SplitList(intervals->value)) {

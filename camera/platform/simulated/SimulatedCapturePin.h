@@ -1,56 +1,28 @@
 #pragma once
 
-// The capture pin of a simulated camera: its category (through IKsPropertySet), its media types, the
-// stream format (IAMStreamConfig; the first offered type until another is chosen), its property page,
-// and the frames themselves (IFrameSource), which the shared graph objects pull through.
+// The capture pin of a simulated camera: the profile's media types, the stream format (the device's; the
+// first offered type until another is chosen) and the test pattern as its frames (FrameStreamer.h).
 
 #include <memory>
-#include <mutex>
 
-#include "camera/platform/Interfaces.h"
+#include "camera/platform/common/CapturePin.h"
 #include "camera/platform/simulated/DeviceObject.h"
-#include "camera/platform/simulated/FrameStreamer.h"
 
 namespace tavelo::platform::simulated {
 
-class SimulatedCapturePin final : public IPin,
-                                  public IKsPropertySet,
-                                  public IAMStreamConfig,
-                                  public IFrameSource,
-                                  public ISpecifyPropertyPages,
-                                  private DeviceObject {
+class SimulatedCapturePin final : public CapturePin, private DeviceObject {
  public:
-  SimulatedCapturePin(std::shared_ptr<SimulatedDevice> device, std::uint64_t session);
-  ~SimulatedCapturePin() override;
+  SimulatedCapturePin(std::shared_ptr<SimulatedDevice> device, std::uint64_t session)
+      : DeviceObject(std::move(device), session) {}
 
-  Result QueryInterface(Iid iid, std::shared_ptr<void>& out) override;
-
-  // IPin
-  Result QueryDirection(PinDirection& out) override;
-  Result QueryId(std::string& out) override;
-  Result EnumMediaTypes(std::shared_ptr<IEnumMediaTypes>& out) override;
-
-  // IKsPropertySet: the pin category (read only)
-  Result Get(const Guid& propSet, std::uint32_t id, const void* instanceData, std::uint32_t instanceLength,
-             void* propertyData, std::uint32_t dataLength, std::uint32_t& bytesReturned) override;
-  Result Set(const Guid& propSet, std::uint32_t id, const void* instanceData, std::uint32_t instanceLength,
-             const void* propertyData, std::uint32_t dataLength) override;
-
-  // IAMStreamConfig
-  Result GetFormat(AmMediaType*& out) override;
-  Result SetFormat(const AmMediaType& mediaType) override;
-
-  // IFrameSource
-  Result GetStreamMediaType(AmMediaType& out) override;
-  Result StartStreaming(std::shared_ptr<IFrameSink> sink) override;
-  Result StopStreaming() override;
-
-  // ISpecifyPropertyPages
-  Result GetPages(std::vector<Guid>& pages) override;
-
- private:
-  std::mutex streamMutex_;
-  std::unique_ptr<FrameStreamer> streamer_;
+ protected:
+  Result AdmitInterface(Iid iid) override { return device_->AdmitInterface(session_, iid); }
+  Result AdmitPinCall(PinCall call, std::uint32_t propertyId) override;
+  EnumeratorGate MediaTypeGate() override { return PresenceGate(); }
+  Result ListMediaTypes(std::vector<OwnedMediaType>& out) override;
+  Result CurrentMediaType(OwnedMediaType& out) override;
+  Result SelectMediaType(const AmMediaType& mediaType) override { return device_->SelectFormat(mediaType); }
+  Result PrepareStream(std::shared_ptr<IFrameSink> sink, StreamingThread::Work& work) override;
 };
 
 }  // namespace tavelo::platform::simulated

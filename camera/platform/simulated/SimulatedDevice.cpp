@@ -188,11 +188,12 @@ Result SimulatedDevice::SetProperty(PropertyFamily family, std::int32_t id, std:
   return kOk;
 }
 
-Result SimulatedDevice::GetPropertyRange(PropertyFamily family, std::int32_t id, PropertyProfile& out) const {
+Result SimulatedDevice::GetPropertyRange(PropertyFamily family, std::int32_t id, PropertyRange& out) const {
   // The profile never changes, so no lock is needed.
   const int index = IsRangedFamily(family) ? PropertyIndex(family, id) : -1;
   if (index < 0) return kErrorNotFound;
-  out = profile_->properties[static_cast<std::size_t>(index)];
+  const PropertyProfile& p = profile_->properties[static_cast<std::size_t>(index)];
+  out = PropertyRange{p.min, p.max, p.step, p.defaultValue, p.capabilities};
   return kOk;
 }
 

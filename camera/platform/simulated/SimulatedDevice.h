@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "camera/platform/graph/OwnedMediaType.h"
+#include "camera/platform/common/OwnedMediaType.h"
 #include "camera/platform/simulated/CameraProfile.h"
 #include "camera/platform/simulated/SimulatedTypes.h"
 #include "camera/platform/simulated/TestPattern.h"
@@ -80,7 +80,7 @@ class SimulatedDevice {
   // value to the driver, which keeps the last one. Other flags, or a mode the property lacks, answer
   // kInvalidArg. An id the camera lacks answers kErrorNotFound.
   Result SetProperty(PropertyFamily family, std::int32_t id, std::int32_t value, std::int32_t flags);
-  Result GetPropertyRange(PropertyFamily family, std::int32_t id, PropertyProfile& out) const;
+  Result GetPropertyRange(PropertyFamily family, std::int32_t id, PropertyRange& out) const;
   // Flash and stabilisation records; kErrorSetNotFound when the camera has no such set.
   Result GetKsRecord(PropertyFamily family, KsRecordProfile& out) const;
   Result SetKsRecord(PropertyFamily family, const KsRecordProfile& record);

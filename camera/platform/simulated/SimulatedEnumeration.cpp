@@ -1,10 +1,9 @@
 #include "camera/platform/simulated/SimulatedEnumeration.h"
 
-#include <mutex>
-
+#include "camera/platform/common/Enumerators.h"
 #include "camera/platform/simulated/DeviceObject.h"
 #include "camera/platform/simulated/SimulatedCameraFilter.h"
-#include "camera/platform/simulated/SimulatedPlainFilter.h"
+#include "camera/platform/simulated/SimulatedFilter.h"
 
 namespace tavelo::platform::simulated {
 namespace {
@@ -62,34 +61,10 @@ class Moniker final : public IMoniker, private DeviceObject {
     if (device_->Identity().kind == DeviceKind::Camera) {
       out = std::make_shared<SimulatedCameraFilter>(device_, session_);
     } else {
-      out = std::make_shared<SimulatedPlainFilter>(device_, session_);
+      out = std::make_shared<SimulatedFilter>(device_, session_);
     }
     return kOk;
   }
-};
-
-class MonikerEnumerator final : public IEnumMoniker {
- public:
-  explicit MonikerEnumerator(std::vector<std::shared_ptr<IMoniker>> monikers) : monikers_(std::move(monikers)) {}
-
-  Result QueryInterface(Iid iid, std::shared_ptr<void>& out) override {
-    return AnswerInterfaces<IEnumMoniker>(this, iid, out);
-  }
-
-  Result Next(std::shared_ptr<IMoniker>& out) override {
-    std::lock_guard lock(mutex_);
-    if (next_ >= monikers_.size()) {
-      out.reset();
-      return kFalse;
-    }
-    out = monikers_[next_++];
-    return kOk;
-  }
-
- private:
-  const std::vector<std::shared_ptr<IMoniker>> monikers_;
-  std::mutex mutex_;
-  std::size_t next_ = 0;
 };
 
 }  // namespace
@@ -105,12 +80,7 @@ Result SystemDeviceEnumerator::CreateClassEnumerator(const Guid& category, std::
     if (device->Category() != category || !device->Present()) continue;
     monikers.push_back(std::make_shared<Moniker>(device, device->Session()));
   }
-  if (monikers.empty()) {
-    out.reset();
-    return kFalse;
-  }
-  out = std::make_shared<MonikerEnumerator>(std::move(monikers));
-  return kOk;
+  return EnumerateMonikers(std::move(monikers), out);
 }
 
 }  // namespace tavelo::platform::simulated

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "camera/platform/graph/GraphObjects.h"
-#include "camera/platform/graph/MediaErrorText.h"
+#include "camera/platform/common/MediaErrorText.h"
 #include "camera/platform/simulated/ProfileSource.h"
 #include "camera/platform/simulated/SimulatedDevice.h"
 #include "camera/platform/simulated/SimulatedEnumeration.h"

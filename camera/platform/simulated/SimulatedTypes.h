@@ -7,12 +7,12 @@
 #include <optional>
 
 #include "camera/platform/Interfaces.h"
+#include "camera/platform/common/RangedProperties.h"
 
 namespace tavelo::platform {
 
-// Where a property lives. The flash and stabilisation records count as properties with id 0 whose
-// value is the record's mode word and whose flags are its capability word.
-enum class PropertyFamily { VideoProcAmp, CameraControl, Flash, VideoStabilization };
+// Properties are named by PropertyFamily and id. The flash and stabilisation records count as
+// properties with id 0 whose value is the record's mode word and whose flags are its capability word.
 
 // Calls of the simulated objects that a fault can be attached to.
 enum class SimulatedCall {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <numbers>
 
-#include "camera/platform/graph/JpegCodec.h"
+#include "camera/platform/common/JpegCodec.h"
 
 namespace tavelo::platform::simulated {
 namespace {

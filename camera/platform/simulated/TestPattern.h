@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "camera/platform/graph/FrameLayout.h"
+#include "camera/platform/common/FrameLayout.h"
 
 namespace tavelo::platform::simulated {
 

@@ -37,7 +37,24 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) { return ParseWhol
 
 std::optional<std::int64_t> ParseInt64(std::string_view text) { return ParseWhole<std::int64_t>(text); }
 
-std::optional<double> ParseDecimal(std::string_view text) { return ParseWhole<double>(text); }
+std::optional<DecimalFraction> ParseDecimalFraction(std::string_view text) {
+  constexpr std::size_t kMostPlaces = 6;
+  constexpr std::size_t kMostDigits = 15;  // the numerator times 10^7 stays within 64 bits
+  const std::size_t point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view places = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  if (whole.empty() && places.empty()) return std::nullopt;
+  if (places.size() > kMostPlaces || whole.size() + places.size() > kMostDigits) return std::nullopt;
+  DecimalFraction fraction;
+  for (std::string_view digits : {whole, places}) {
+    for (char c : digits) {
+      if (c < '0' || c > '9') return std::nullopt;
+      fraction.numerator = fraction.numerator * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+  }
+  for (std::size_t i = 0; i < places.size(); ++i) fraction.denominator *= 10;
+  return fraction;
+}
 
 std::vector<std::string_view> SplitList(std::string_view text) {
   std::vector<std::string_view> pieces;

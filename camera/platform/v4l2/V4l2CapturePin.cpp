@@ -1,78 +1,32 @@
 #include "camera/platform/v4l2/V4l2CapturePin.h"
 
-#include <cerrno>
 #include <cstring>
 
-#include "camera/platform/v4l2/V4l2Enumerators.h"
 #include "camera/platform/v4l2/V4l2Formats.h"
-#include "camera/platform/PinCategory.h"
+#include "camera/platform/v4l2/V4l2Streamer.h"
 
 namespace tavelo::platform::v4l2 {
 
-V4l2CapturePin::V4l2CapturePin(std::shared_ptr<V4l2Device> device) : device_(device), streamer_(device) {}
-
-V4l2CapturePin::~V4l2CapturePin() = default;
-
-Result V4l2CapturePin::QueryInterface(Iid iid, std::shared_ptr<void>& out) {
-  return AnswerInterfaces<IPin, IKsPropertySet, IAMStreamConfig, IFrameSource, ISpecifyPropertyPages>(this, iid, out);
-}
-
-Result V4l2CapturePin::QueryDirection(PinDirection& out) {
-  out = PinDirection::Output;
-  return kOk;
-}
-
-Result V4l2CapturePin::QueryId(std::string& out) {
-  out = "Capture";
-  return kOk;
-}
-
-Result V4l2CapturePin::EnumMediaTypes(std::shared_ptr<IEnumMediaTypes>& out) {
-  out.reset();
+Result V4l2CapturePin::ListMediaTypes(std::vector<OwnedMediaType>& out) {
   std::vector<V4l2FrameMode> modes;
   if (const Result r = EnumerateFrameModes(*device_, modes); Failed(r)) return r;
-  std::vector<AmMediaType> mediaTypes;
-  mediaTypes.reserve(modes.size());
-  for (const V4l2FrameMode& mode : modes) mediaTypes.push_back(MediaTypeFromMode(mode));
-  out = std::make_shared<MediaTypeEnumerator>(std::move(mediaTypes));
+  out.clear();
+  out.reserve(modes.size());
+  for (const V4l2FrameMode& mode : modes) out.push_back(MediaTypeFromMode(mode));
   return kOk;
 }
 
-Result V4l2CapturePin::Get(const Guid& propSet, std::uint32_t id, const void*, std::uint32_t, void* propertyData,
-                           std::uint32_t dataLength, std::uint32_t& bytesReturned) {
-  return ReadCapturePinCategory(propSet, id, propertyData, dataLength, bytesReturned);
-}
-
-Result V4l2CapturePin::Set(const Guid& propSet, std::uint32_t id, const void*, std::uint32_t, const void*,
-                           std::uint32_t) {
-  if (propSet != guids::AmPropSetIdPin) return kErrorSetNotFound;
-  if (id != guids::kAmPropertyPinCategory) return kErrorNotFound;
-  return kNotImplemented;  // a pin's category is what it is
-}
-
-Result V4l2CapturePin::CurrentMediaType(AmMediaType& out) {
+Result V4l2CapturePin::CurrentMediaType(OwnedMediaType& out) {
   V4l2FrameMode mode;
   std::uint32_t sizeImage = 0;
   if (const Result r = CurrentFrameMode(*device_, mode, sizeImage); Failed(r)) return r;
   out = MediaTypeFromMode(mode, sizeImage);
-  return out.pbFormat != nullptr ? kOk : kOutOfMemory;
+  return out.Get().pbFormat != nullptr ? kOk : kOutOfMemory;
 }
 
-Result V4l2CapturePin::GetFormat(AmMediaType*& out) {
-  out = nullptr;
-  AmMediaType current;
-  if (const Result r = CurrentMediaType(current); Failed(r)) {
-    FreeMediaTypeContents(current);
-    return r;
-  }
-  out = CreateMediaTypeCopy(current);
-  FreeMediaTypeContents(current);
-  return out != nullptr ? kOk : kOutOfMemory;
-}
-
-Result V4l2CapturePin::SetFormat(const AmMediaType& mediaType) {
+Result V4l2CapturePin::SelectMediaType(const AmMediaType& mediaType) {
   // The driver would refuse with EBUSY, which would read as "another program"; it is this one.
-  if (streamer_.IsStreaming()) return kErrorWrongState;
+  if (IsStreaming()) return kErrorWrongState;
 
   std::vector<V4l2FrameMode> modes;
   if (const Result r = EnumerateFrameModes(*device_, modes); Failed(r)) return r;
@@ -96,24 +50,15 @@ Result V4l2CapturePin::SetFormat(const AmMediaType& mediaType) {
   std::memcpy(&wanted, mediaType.pbFormat, sizeof wanted);
   if (wanted.AvgTimePerFrame == 0) return kOk;  // any rate: the driver keeps its own
 
+  // The driver is given the listed fraction itself, not one worked back from the 100 ns frame time.
   v4l2_streamparm parameters{};
   parameters.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
   parameters.parm.capture.timeperframe = mode->interval;
   return device_->Request(VIDIOC_S_PARM, &parameters);
 }
 
-Result V4l2CapturePin::GetStreamMediaType(AmMediaType& out) {
-  FreeMediaTypeContents(out);
-  return CurrentMediaType(out);
-}
-
-Result V4l2CapturePin::StartStreaming(std::shared_ptr<IFrameSink> sink) { return streamer_.Start(std::move(sink)); }
-
-Result V4l2CapturePin::StopStreaming() { return streamer_.Stop(); }
-
-Result V4l2CapturePin::GetPages(std::vector<Guid>& pages) {
-  pages = {guids::StreamFormatPage};
-  return kOk;
+Result V4l2CapturePin::PrepareStream(std::shared_ptr<IFrameSink> sink, StreamingThread::Work& work) {
+  return PrepareV4l2Stream(device_, std::move(sink), work);
 }
 
 }  // namespace tavelo::platform::v4l2

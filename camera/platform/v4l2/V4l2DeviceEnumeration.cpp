@@ -1,8 +1,8 @@
 #include "camera/platform/v4l2/V4l2DeviceEnumeration.h"
 
+#include "camera/platform/common/Enumerators.h"
 #include "camera/platform/v4l2/V4l2CaptureFilter.h"
 #include "camera/platform/v4l2/V4l2Device.h"
-#include "camera/platform/v4l2/V4l2Enumerators.h"
 
 namespace tavelo::platform::v4l2 {
 namespace {
@@ -65,9 +65,7 @@ Result V4l2DeviceEnumerator::CreateClassEnumerator(const Guid& category, std::sh
   std::vector<std::shared_ptr<IMoniker>> monikers;
   for (V4l2DeviceIdentity& identity : FindCaptureDevices(*syscalls_, locations_))
     monikers.push_back(std::make_shared<CameraMoniker>(syscalls_, std::move(identity)));
-  if (monikers.empty()) return kFalse;
-  out = std::make_shared<ListEnumerator<IEnumMoniker, IMoniker>>(std::move(monikers));
-  return kOk;
+  return EnumerateMonikers(std::move(monikers), out);
 }
 
 }  // namespace tavelo::platform::v4l2

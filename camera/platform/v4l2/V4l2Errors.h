@@ -11,10 +11,10 @@
 
 namespace tavelo::platform::v4l2 {
 
-// Opening the node failed for a reason other than the device being gone. Kept apart from the ioctl
-// codes because "permission denied" means something else at open (device node access) than on a control.
-constexpr std::uint32_t kFacilityOpenErrno = 0x0FB;
-constexpr Result ResultFromOpenErrno(int err) { return MakeFailure(kFacilityOpenErrno, static_cast<std::uint32_t>(err)); }
+// Opening the node failed for a reason other than the device being gone (the facility is shared, so the
+// layers above can tell "no permission" from a refused request without knowing this backend).
+using platform::kFacilityOpenErrno;
+using platform::ResultFromOpenErrno;
 
 // The camera is gone: every call on its node answers this from then on.
 constexpr Result kResultDisconnected = ResultFromErrno(ENODEV);

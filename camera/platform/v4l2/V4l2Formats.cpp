@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "camera/platform/common/FrameTime.h"
 #include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::platform::v4l2 {
@@ -143,12 +144,10 @@ Result CurrentFrameMode(const V4l2Device& device, V4l2FrameMode& out, std::uint3
 }
 
 std::int64_t IntervalTo100ns(v4l2_fract interval) {
-  if (interval.denominator == 0) return 0;
-  const std::uint64_t scaled = static_cast<std::uint64_t>(interval.numerator) * 10'000'000u;
-  return static_cast<std::int64_t>((scaled + interval.denominator / 2) / interval.denominator);
+  return FrameTimeOfInterval(interval.numerator, interval.denominator);
 }
 
-AmMediaType MediaTypeFromMode(const V4l2FrameMode& mode, std::uint32_t sampleSize) {
+OwnedMediaType MediaTypeFromMode(const V4l2FrameMode& mode, std::uint32_t sampleSize) {
   const PixelFormatInfo* info = FindPixelFormat(mode.pixelFormat);
   VideoInfoHeader header;
   header.AvgTimePerFrame = IntervalTo100ns(mode.interval);
@@ -168,7 +167,7 @@ AmMediaType MediaTypeFromMode(const V4l2FrameMode& mode, std::uint32_t sampleSiz
   const bool compressed = info == nullptr || info->compressed;
   AmMediaType mediaType = MakeVideoInfoMediaType(subtype, header, !compressed, sampleSize);
   mediaType.bTemporalCompression = 0;  // every frame stands alone, motion-JPEG included
-  return mediaType;
+  return OwnedMediaType(std::move(mediaType));
 }
 
 const V4l2FrameMode* FindModeForMediaType(const std::vector<V4l2FrameMode>& modes, const AmMediaType& mediaType) {

@@ -10,6 +10,7 @@
 
 #include "camera/platform/MediaType.h"
 #include "camera/platform/Result.h"
+#include "camera/platform/common/OwnedMediaType.h"
 #include "camera/platform/v4l2/V4l2Device.h"
 #include "camera/platform/v4l2/V4l2PixelFormats.h"
 
@@ -30,12 +31,12 @@ Result EnumerateFrameModes(const V4l2Device& device, std::vector<V4l2FrameMode>&
 // The node's current mode (G_FMT and G_PARM); `sizeImage` receives the driver's buffer size for it.
 Result CurrentFrameMode(const V4l2Device& device, V4l2FrameMode& out, std::uint32_t& sizeImage);
 
-// 100 ns units, rounded; 0 for a 0/0 interval.
+// 100 ns units, truncated as a camera's descriptors give them (FrameTime.h); 0 for a 0/0 interval.
 std::int64_t IntervalTo100ns(v4l2_fract interval);
 
 // The media type of a mode. `sampleSize` 0 means the usual size for the format. Modes of a pixel format
 // missing from the table are described with its four-character code and no bit count.
-AmMediaType MediaTypeFromMode(const V4l2FrameMode& mode, std::uint32_t sampleSize = 0);
+OwnedMediaType MediaTypeFromMode(const V4l2FrameMode& mode, std::uint32_t sampleSize = 0);
 
 // The first of `modes` whose media type is `mediaType` (subtype, width, height, bit count and frame time;
 // a frame time of 0 takes the mode's own). Null when none is.

@@ -1,7 +1,7 @@
 #include "camera/platform/v4l2/V4l2Platform.h"
 
 #include "camera/platform/graph/GraphObjects.h"
-#include "camera/platform/graph/MediaErrorText.h"
+#include "camera/platform/common/MediaErrorText.h"
 #include "camera/platform/v4l2/V4l2DeviceEnumeration.h"
 #include "camera/platform/v4l2/V4l2Errors.h"
 

@@ -1,6 +1,7 @@
 #include "camera/platform/v4l2/V4l2PropertyAccess.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <limits>
 #include <optional>
@@ -49,20 +50,16 @@ bool CompanionIsAutomatic(AutoKind kind, std::int32_t companionValue) {
   return companionValue != 0;
 }
 
-// The companion value that makes the property automatic. For exposure, aperture priority is preferred:
-// it leaves the iris alone, and it is the automatic mode webcams offer.
-std::optional<std::int32_t> AutomaticValue(AutoKind kind, const V4l2ControlInfo& companion) {
+// The companion value that puts the property into the wanted mode, if the companion offers one. For
+// exposure, aperture priority is preferred to full auto (it leaves the iris alone, and it is the
+// automatic mode webcams offer), and manual to shutter priority.
+std::optional<std::int32_t> CompanionValue(AutoKind kind, const V4l2ControlInfo& companion, bool automatic) {
   if (companion.ReadOnly()) return std::nullopt;
-  if (kind != AutoKind::ExposureMenu) return 1;
-  for (std::int32_t mode : {V4L2_EXPOSURE_APERTURE_PRIORITY, V4L2_EXPOSURE_AUTO})
-    if (MenuOffers(companion, mode)) return mode;
-  return std::nullopt;
-}
-
-std::optional<std::int32_t> ManualValue(AutoKind kind, const V4l2ControlInfo& companion) {
-  if (companion.ReadOnly()) return std::nullopt;
-  if (kind != AutoKind::ExposureMenu) return 0;
-  for (std::int32_t mode : {V4L2_EXPOSURE_MANUAL, V4L2_EXPOSURE_SHUTTER_PRIORITY})
+  if (kind != AutoKind::ExposureMenu) return automatic ? 1 : 0;
+  const std::array<std::int32_t, 2> preferred =
+      automatic ? std::array<std::int32_t, 2>{V4L2_EXPOSURE_APERTURE_PRIORITY, V4L2_EXPOSURE_AUTO}
+                : std::array<std::int32_t, 2>{V4L2_EXPOSURE_MANUAL, V4L2_EXPOSURE_SHUTTER_PRIORITY};
+  for (std::int32_t mode : preferred)
     if (MenuOffers(companion, mode)) return mode;
   return std::nullopt;
 }
@@ -77,8 +74,7 @@ Result SwitchCompanion(V4l2Device& device, const ResolvedProperty& property, boo
   std::int32_t current = 0;
   if (const Result r = device.GetControl(property.companion->id, current); Failed(r)) return r;
   if (CompanionIsAutomatic(property.kind, current) == automatic) return kOk;
-  const auto wanted = automatic ? AutomaticValue(property.kind, *property.companion)
-                                : ManualValue(property.kind, *property.companion);
+  const auto wanted = CompanionValue(property.kind, *property.companion, automatic);
   if (!wanted) return kInvalidArg;
   return device.SetControl(property.companion->id, *wanted);
 }
@@ -112,7 +108,7 @@ Result SetProperty(V4l2Device& device, const PropertyMapping& mapping, std::int3
 
   if (flags == kPropertyFlagsAuto) {
     // The camera chooses the value itself; writing one now would be refused.
-    if (!property.companion || !AutomaticValue(property.kind, *property.companion)) return kInvalidArg;
+    if (!property.companion || !CompanionValue(property.kind, *property.companion, true)) return kInvalidArg;
     return SwitchCompanion(device, property, true);
   }
 
@@ -136,8 +132,8 @@ Result GetPropertyRange(V4l2Device& device, const PropertyMapping& mapping, Prop
                                                std::min<std::uint64_t>(property.value->step, INT32_MAX))));
     range.defaultValue = ToInt32(property.value->defaultValue);
   }
-  if (property.companion && AutomaticValue(property.kind, *property.companion)) range.capsFlags |= kPropertyFlagsAuto;
-  const bool manualReachable = !property.companion || ManualValue(property.kind, *property.companion).has_value();
+  if (property.companion && CompanionValue(property.kind, *property.companion, true)) range.capsFlags |= kPropertyFlagsAuto;
+  const bool manualReachable = !property.companion || CompanionValue(property.kind, *property.companion, false).has_value();
   if (property.value && !property.value->ReadOnly() && manualReachable) range.capsFlags |= kPropertyFlagsManual;
   return kOk;
 }

@@ -10,18 +10,11 @@
 #include <cstdint>
 
 #include "camera/platform/Result.h"
+#include "camera/platform/common/RangedProperties.h"
 #include "camera/platform/v4l2/V4l2Device.h"
 #include "camera/platform/v4l2/V4l2PropertyMap.h"
 
 namespace tavelo::platform::v4l2 {
-
-struct PropertyRange {
-  std::int32_t min = 0;
-  std::int32_t max = 0;
-  std::int32_t step = 0;
-  std::int32_t defaultValue = 0;
-  std::int32_t capsFlags = 0;  // kPropertyFlagsAuto | kPropertyFlagsManual
-};
 
 Result GetProperty(V4l2Device& device, const PropertyMapping& mapping, std::int32_t& value, std::int32_t& flags);
 Result SetProperty(V4l2Device& device, const PropertyMapping& mapping, std::int32_t value, std::int32_t flags);

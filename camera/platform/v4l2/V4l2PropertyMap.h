@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <span>
 
-namespace tavelo::platform::v4l2 {
+#include "camera/platform/common/RangedProperties.h"
 
-enum class PropertyFamily { VideoProcAmp, CameraControl };
+namespace tavelo::platform::v4l2 {
 
 // How the automatic companion of a value control is driven.
 enum class AutoKind {
