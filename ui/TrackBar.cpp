@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/SliderLook.h"
+
 namespace {
 
 // QSlider only knows integer positions. The real range is laid onto positions 0..N, one position per step
@@ -44,27 +46,6 @@ struct PositionGrid {
     return std::min(max, min + position * unit);
   }
 };
-
-QString SliderStyle(double scale) {
-  const int groove = std::max(2, static_cast<int>(std::lround(4 * scale)));
-  const int handle = std::max(8, static_cast<int>(std::lround(14 * scale)));
-  const int border = std::max(1, static_cast<int>(std::lround(2 * scale)));
-  const int overhang = (handle - groove) / 2;
-  return QStringLiteral(
-             "QSlider::groove:horizontal { height: %1px; border-radius: %4px; background: #C9C8DE; }"
-             "QSlider::sub-page:horizontal { height: %1px; border-radius: %4px; background: #6360E3; }"
-             "QSlider::sub-page:horizontal:disabled { background: #B4B4C0; }"
-             "QSlider::handle:horizontal { width: %2px; height: %2px; margin: -%3px 0; border-radius: %5px;"
-             " background: #FFFFFF; border: %6px solid #6360E3; }"
-             "QSlider::handle:horizontal:hover { background: #ECEBFF; }"
-             "QSlider::handle:horizontal:disabled { border-color: #B4B4C0; }")
-      .arg(groove)
-      .arg(handle - 2 * border)
-      .arg(overhang + border)
-      .arg(groove / 2)
-      .arg(handle / 2)
-      .arg(border);
-}
 
 }  // namespace
 
@@ -108,9 +89,7 @@ void TTrackBar::SetFrequency(double value) {
 void TTrackBar::SetDrawScale(double scale) {
   if (!(scale > 0) || !std::isfinite(scale)) scale = 1;
   FDrawScale = scale;
-  FSlider->setStyleSheet(SliderStyle(scale));
-  // The style sheet draws the bigger handle but does not size the slider for it.
-  FSlider->setMinimumHeight(std::max(8, static_cast<int>(std::lround(14 * scale))) + 4);
+  ApplySliderLook(FSlider, scale);
   updateGeometry();
 }
 
