@@ -6,10 +6,14 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 
 #include <cstdio>
 #include <utility>
 
+#include "settings/WindowPlacement.h"
+#include "ui/ButtonImage.h"
 #include "ui/ControlStyle.h"
 #include "ui/Effects.h"
 #include "app/ErrorReport.h"
@@ -119,13 +123,42 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 void TFormMain::VelmarlogoClick(QObject*) { RefreshDevices(); }
 
 void TFormMain::readini() {
-  // Restoring the window placement belongs to the settings layer and is not wired yet; the window is
-  // laid out for its size all the same, as it would be after the placement was applied.
+  QList<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) screens << screen->geometry();
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  const TWindowPlacement placement = PlacedOnScreens(TWindowPlacementFile::InSettingsFolder().Read(), screens,
+                                                     primary ? primary->geometry() : QRect());
+  // The file holds the whole window; the frame is what the platform adds around the client area (nothing
+  // is known of it before the window is first shown).
+  move(placement.Left, placement.Top);
+  FStoredOuterSize = QSize(placement.Width, placement.Height);
+  const QSize frame = frameGeometry().size() - size();
+  resize(*FStoredOuterSize - frame);
+  ReachStoredOuterSize();
   FormResize();
 }
 
+void TFormMain::ReachStoredOuterSize() {
+  if (!FStoredOuterSize) return;
+  const QSize frame = frameGeometry().size() - size();
+  if (frame.isNull()) return;  // not known yet
+  const QSize outer = *std::exchange(FStoredOuterSize, std::nullopt);
+  resize(outer - frame);
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+  TMainFormDesign::showEvent(event);
+  ReachStoredOuterSize();
+}
+
+void TFormMain::moveEvent(QMoveEvent* event) {
+  TMainFormDesign::moveEvent(event);
+  ReachStoredOuterSize();
+}
+
 void TFormMain::writeini() {
-  // Saving the window placement belongs to the settings layer and is not wired yet.
+  const QRect outer = frameGeometry();
+  TWindowPlacementFile::InSettingsFolder().Write({outer.left(), outer.top(), outer.width(), outer.height()});
 }
 
 void TFormMain::ColourFromPalette() {
@@ -170,9 +203,19 @@ void TFormMain::ConnectHandlers() {
     connect(box, &QCheckBox::toggled, this, [this, box](bool) { RunHandler([&] { CheckBoxChange(box); }); });
   }
   connect(BackButton, &QPushButton::clicked, this, [this] { RunHandler([&] { BackButtonClick(BackButton); }); });
+  connect(ButtonWindows, &TImage::Click, this,
+          [this](QObject* sender) { RunHandler([&] { ButtonWindowsClick(sender); }); });
+  InstallPropertyFrame();
   connect(MessageTimer, &TTimer::Timer, this,
           [this](QObject* sender) { RunHandler([&] { MessageTimerTimer(sender); }); });
-  // RefreshTimer runs from creation; the keep-synchronised refresh it drives is not wired yet.
+  connect(ButtonDefaultValues, &TImage::Click, this,
+          [this](QObject* sender) { RunHandler([&] { ButtonDefaultValuesClick(sender); }); });
+  connect(ButtonWrite, &TImage::Click, this,
+          [this](QObject* sender) { RunHandler([&] { ButtonWriteClick(sender); }); });
+  connect(ButtonRead, &TImage::Click, this, [this](QObject* sender) { RunHandler([&] { ButtonReadClick(sender); }); });
+  // A tick's failures are its own to explain; what reaches here is no camera error, for the error report.
+  connect(RefreshTimer, &TTimer::Timer, this,
+          [this](QObject* sender) { RunHandler([&] { RefreshTimerTimer(sender); }, kSelect); });
 }
 
 void TFormMain::RunHandler(const std::function<void()>& handler, TCameraRequest request) {

@@ -19,6 +19,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "camera/FCamera.h"
@@ -26,6 +27,7 @@
 #include "ui/MainFormDesign.h"
 #include "ui/MessageUnit.h"
 #include "app/CameraFailureResponse.h"
+#include "app/FocusHandBack.h"
 #include "app/PropertyCatalogue.h"
 #include "single_instance/singleinstance.h"
 
@@ -81,6 +83,7 @@ class TFormMain : public TMainFormDesign {
   void VelmarlogoClick(QObject* Sender = nullptr);
   // The window caption shows the application title ("Tavelo V3.1" once start-up has set it).
   void SetCaptionToApplicationTitle();
+  // The window placement file: applied while the window is created, written when it closes.
   void readini();
   void writeini();
 
@@ -98,6 +101,27 @@ class TFormMain : public TMainFormDesign {
   void SetTrackBar(const TPropertyRowControls& row, std::int32_t Position, TFRange Range, bool Auto);
   void TrackBarChange(QObject* Sender);
   void CheckBoxChange(QObject* Sender);
+
+  // ---- Factory defaults (FactoryDefaults.cpp) -----------------------------------------------------
+  void ButtonDefaultValuesClick(QObject* Sender = nullptr);
+
+  // ---- Keep-synchronised refresh (KeepSynchronised.cpp) -------------------------------------------
+  // RefreshTimer's tick: re-reads the selected camera, rebuilds the camera list when that fails, and
+  // gives the focus back to the control that had it. Writes nothing to the camera.
+  void RefreshTimerTimer(QObject* Sender = nullptr);
+  void FormFocusChanged(QObject* Sender = nullptr);
+  void SetTheControl(QWidget* MyControl);
+
+  // ---- Camera settings files (SettingsFileCommands.cpp) -------------------------------------------
+  // Save: the rows, their "Auto" boxes and the frequency choice into the selected camera's section of a
+  // file the user picks. Load: that section back into the boxes, then the sliders, then the frequency
+  // list, whose change handlers write to the camera; a file without the section changes nothing.
+  void ButtonWriteClick(QObject* Sender = nullptr);
+  void ButtonReadClick(QObject* Sender = nullptr);
+
+  // ---- Driver settings panel (DriverDialog.cpp) ---------------------------------------------------
+  // Opens the camera's driver panel; afterwards, and also when it could not open, re-reads the camera.
+  void ButtonWindowsClick(QObject* Sender = nullptr);
 
   // ---- Support status (SupportStatus.cpp) ---------------------------------------------------------
   void SetSupportStatus();
@@ -136,10 +160,17 @@ class TFormMain : public TMainFormDesign {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   void BindRows();
+  // The stored outer size is reached once the platform's frame is known, which it seldom is before the
+  // window is first shown; without this a window would grow by its frame at every run.
+  void ReachStoredOuterSize();
   void ConnectHandlers();
+  // Makes the capture platform's property frame the window layer's (ui/PropertyFrame).
+  void InstallPropertyFrame();
   void ColourFromPalette();
   void SelectCameraEntry(int index);
   void SelectFormatEntry(int index);
@@ -150,6 +181,8 @@ class TFormMain : public TMainFormDesign {
   // failure is passed on.
   void ReadSelectedCamera(const std::function<void()>& read);
   void ShowCameraUnusable();
+  // The refresh's re-read, with its fallback to a rebuilt camera list and the focus hand-back.
+  void ReReadSelectedCamera();
   QString SelectedCameraName() const;
   // Reads one supported row's value, range and mode and shows it live; a failure is passed on.
   void ReadRow(const TPropertyRow& row);
@@ -173,4 +206,7 @@ class TFormMain : public TMainFormDesign {
   std::exception_ptr FPendingError;
   QString FStandingText;
   QString FStandingCamera;  // the camera entry the standing text explains
+  std::optional<QSize> FStoredOuterSize;  // from readini, until the frame is known
+  // Destroyed first (declared last): its threads wait for this window's GUI thread.
+  std::unique_ptr<TFocusHandBack> FFocusHandBack = std::make_unique<TFocusHandBack>();
 };

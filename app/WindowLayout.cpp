@@ -33,5 +33,6 @@ void TFormMain::BackButtonClick(QObject*) {
 
 void TFormMain::resizeEvent(QResizeEvent* event) {
   TMainFormDesign::resizeEvent(event);
+  ReachStoredOuterSize();
   RunHandler([this] { FormResize(this); });
 }

@@ -161,6 +161,13 @@ class TFCamera : public QObject {
   void SetVideoStabilizationMode(TFVideoStabilizationMode value);
   bool VideoStabilizationModeSupported();
 
+  // ---- Driver property dialogs (CameraDialogs.cpp) ------------------------------------------------
+  // Open the platform's property frame modally on the capture filter's pages, or on those of the capture
+  // pin's stream configuration, captioned with the filter's name; return when the user closes it.
+  void ShowPropertyDialog();
+  void ShowStreamPropertyDialog();
+  void ShowPropertyPages(const std::shared_ptr<tavelo::platform::Unknown>& object);
+
   // ---- Cached platform objects (created on first use; nil on failure, retried next time) -----------
   std::shared_ptr<tavelo::platform::IGraphBuilder> GraphBuilder();
   std::shared_ptr<tavelo::platform::ICaptureGraphBuilder2> CaptureGraphBuilder2();

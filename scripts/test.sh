@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tavelo with AddressSanitizer and UndefinedBehaviorSanitizer, warnings
 # as errors, and runs every test under them (widgets on Qt's offscreen platform); then the streaming and
-# graph tests under ThreadSanitizer (scripts/test-tsan.sh). Exits non-zero on any failure.
+# graph tests under ThreadSanitizer (scripts/test-tsan.sh), and replays the settings file fuzzer
+# (scripts/fuzz-ini.sh). Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/install-deps.sh" test
@@ -15,3 +16,5 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVELO_SANITIZE
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j "$(nproc)"
 "$root/scripts/test-tsan.sh"
+# The settings file fuzzer: replays its seed corpus, then keeps mutating for a few seconds.
+"$root/scripts/fuzz-ini.sh" 20

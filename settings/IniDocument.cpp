@@ -77,9 +77,7 @@ TIniDocument::TLine TIniDocument::MakeLine(QString text, TLineEnd end) {
 }
 
 QString TIniDocument::SectionName(QStringView name) {
-  QString result = WithoutLineBreaks(name);
-  result.replace(u']', u')');
-  return TrimBlanks(result).toString();
+  return TrimBlanks(WithoutLineBreaks(name)).toString();
 }
 
 QString TIniDocument::Text() const {
@@ -118,6 +116,8 @@ std::optional<QString> TIniDocument::Value(QStringView section, QStringView key)
     value = value.mid(1, value.size() - 2);
   return value.left(kMaxValueLength).toString();
 }
+
+bool TIniDocument::HasSection(QStringView section) const { return FindSection(SectionName(section)).has_value(); }
 
 TIniDocument::TLineEnd TIniDocument::LineEnd() const {
   for (const TLine& line : FLines)

@@ -28,6 +28,8 @@ class TIniDocument {
 
   // The value of `key` in `section`, or nothing when the section or key is missing.
   std::optional<QString> Value(QStringView section, QStringView key) const;
+  // Whether a section of that name is there, even an empty one.
+  bool HasSection(QStringView section) const;
 
   // Replaces the value of the first `key` in the first `section`, keeping the stored spelling of both
   // names; otherwise adds the entry after the last line of the section, or the section with the entry at
@@ -36,9 +38,9 @@ class TIniDocument {
   // written as a blank, so a write never breaks the file's lines.
   void SetValue(QStringView section, QStringView key, QStringView value);
 
-  // How a section name is stored and looked up. A line break would end the header line and a ']' ends the
-  // name for most readers of INI files, so both become other characters; blanks at the ends are dropped,
-  // as readers drop them.
+  // How a section name is stored and looked up. A line break would end the header line, so it becomes a
+  // blank; blanks at the ends are dropped, as readers drop them. A ']' stays: the name ends at the line's
+  // last ']', here as in the profile functions, so "[USB Camera [HD]]" is that camera's section on both.
   static QString SectionName(QStringView name);
 
  private:

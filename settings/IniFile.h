@@ -32,6 +32,7 @@ class TIniFile {
 
   const QString& FileName() const { return FFileName; }
 
+  bool SectionExists(QStringView section) const { return FDocument.HasSection(section); }
   // A missing section or key gives the default; an empty value gives the empty string.
   QString ReadString(QStringView section, QStringView key, const QString& defaultValue) const;
   // As the profile functions read integers (ParseProfileInteger): an empty value gives the default too.

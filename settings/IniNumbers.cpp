@@ -44,6 +44,7 @@ std::int32_t ParseProfileInteger(QStringView text, std::int32_t defaultValue) {
   qsizetype i = 0;
   bool negative = false;
   if (text[i] == u'-' || text[i] == u'+') negative = text[i++] == u'-';
+  if (i == text.size() || text[i] < u'0' || text[i] > u'9') return defaultValue;
   int base = 10;
   if (i + 1 < text.size() && text[i] == u'0' && PrefixBase(text[i + 1]) != 0) {
     base = PrefixBase(text[i + 1]);

@@ -11,8 +11,10 @@
 #include <optional>
 
 // Leading blanks, an optional sign, then decimal digits or a 0x, 0b or 0o prefix and digits of that base
-// ("010" is ten). Reading stops at the first character that is not a digit ("12abc" is 12, "3.9" is 3,
-// "abc" is 0) and wraps modulo 2^32 without an overflow check. Empty text gives `defaultValue`.
+// ("010" is ten). Reading stops at the first character that is not a digit ("12abc" is 12, "3.9" is 3)
+// and wraps modulo 2^32 without an overflow check. Text with no number at all (empty, "abc", "-") gives
+// `defaultValue`: the profile functions would read 0 there, but a caller's default is the safer reading of
+// a value that says nothing, and every value that does start with a number reads as it does on Windows.
 std::int32_t ParseProfileInteger(QStringView text, std::int32_t defaultValue);
 
 // A decimal number with '.' or ',' as separator and an optional exponent, blanks around it allowed and

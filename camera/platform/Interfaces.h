@@ -50,6 +50,7 @@ enum class Iid {
   SpecifyPropertyPages,
   FileSinkFilter,
   FrameSource,
+  DeviceControls,
 };
 
 // Base of every platform object. Interfaces derive from it virtually, so one object can implement many.
@@ -390,6 +391,60 @@ class ISpecifyPropertyPages : public virtual Unknown {
  public:
   static constexpr Iid kIid = Iid::SpecifyPropertyPages;
   virtual Result GetPages(std::vector<Guid>& pages) = 0;
+};
+
+// ---- Every control of a device (what a camera settings page shows) ---------------------------------
+
+// How a control is set: a number in a range, on/off, one item of a menu (named items, or numbers for an
+// integer menu), or an action without a value.
+enum class ControlType { Integer, Boolean, Menu, IntegerMenu, Button };
+
+// State of a control at the moment it was described. An inactive control keeps its value but has no
+// effect now (typically its automatic companion is on); a grabbed one cannot change while the device
+// streams; a disabled one is not offered at all.
+enum ControlFlags : std::uint32_t {
+  kControlReadOnly = 1u << 0,
+  kControlWriteOnly = 1u << 1,
+  kControlInactive = 1u << 2,
+  kControlDisabled = 1u << 3,
+  kControlGrabbed = 1u << 4,
+};
+
+struct ControlMenuItem {
+  std::int64_t index = 0;
+  std::string label;  // the item's name, or the number of an integer menu's item
+};
+
+struct ControlDescription {
+  std::uint32_t id = 0;  // the device's own id, handed back to GetControl / SetControl
+  ControlType type = ControlType::Integer;
+  std::string name;      // as the driver gives it
+  std::int64_t minimum = 0;
+  std::int64_t maximum = 0;
+  std::int64_t step = 1;
+  std::int64_t defaultValue = 0;
+  std::uint32_t flags = 0;  // ControlFlags
+  std::vector<ControlMenuItem> menu;  // the items a menu offers, in order; gaps left out
+};
+
+// A group of controls the device puts together ("User Controls", "Camera Controls").
+struct ControlClass {
+  std::string name;
+  std::vector<ControlDescription> controls;
+};
+
+// Answered by a camera filter. Unlike the two property interfaces it reaches every control the device
+// offers, under the device's own names; a refused write answers the driver's reason as a Result whose
+// text CapturePlatform::GetErrorText gives.
+class IDeviceControls : public virtual Unknown {
+ public:
+  static constexpr Iid kIid = Iid::DeviceControls;
+  // Asked afresh on every call, so the flags tell the state now (an automatic switch makes its
+  // companions inactive). Disabled controls are left out.
+  virtual Result DescribeControls(std::vector<ControlClass>& out) = 0;
+  virtual Result GetControl(std::uint32_t id, std::int64_t& value) = 0;
+  // A button is pressed by any value.
+  virtual Result SetControl(std::uint32_t id, std::int64_t value) = 0;
 };
 
 // What the property frame shows: the objects' pages, modally, under the caption.

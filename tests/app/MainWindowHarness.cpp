@@ -12,7 +12,8 @@
 
 using namespace tavelo::platform;
 
-MainWindowTest::MainWindowTest() {
+MainWindowTest::MainWindowTest() : previousSettingsDirectory_(qgetenv("TAVELO_SETTINGS_DIR")) {
+  qputenv("TAVELO_SETTINGS_DIR", SettingsDirectory().toUtf8());
   TMessageForm::SetAutoAnswer([this](TMessageForm& form) {
     notices << form.Label1->text();
     noticeCaptions << form.windowTitle();
@@ -26,6 +27,7 @@ MainWindowTest::~MainWindowTest() {
   livecamForm_.reset();
   messageForm_.reset();
   TMessageForm::SetAutoAnswer({});
+  qputenv("TAVELO_SETTINGS_DIR", previousSettingsDirectory_);
 }
 
 void MainWindowTest::UseSimulated(const std::vector<std::string>& profiles) {

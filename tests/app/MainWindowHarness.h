@@ -5,6 +5,7 @@
 // driven through its widgets as a user would. Questions and notices are answered automatically and
 // their texts kept; the general error report is captured instead of shown.
 
+#include <QByteArray>
 #include <QList>
 #include <QRect>
 #include <QStringList>
@@ -65,8 +66,12 @@ class MainWindowTest : public ::testing::Test {
   int answer = 1;              // modal result given to each (1 = Yes/Ok, 2 = No)
   std::optional<TErrorReportCapture> reports{std::in_place};  // reset() to let reports reach the user
 
+  // The settings folder of this test (TAVELO_SETTINGS_DIR while it runs), empty at the start.
+  QString SettingsDirectory() const { return dir_.filePath(QStringLiteral("settings")); }
+
  private:
   QTemporaryDir dir_;
+  QByteArray previousSettingsDirectory_;
   std::shared_ptr<tavelo::platform::SimulatedPlatform> simulated_;
   std::unique_ptr<TFormMain> window_;
   std::unique_ptr<TMessageForm> messageForm_;

@@ -59,7 +59,7 @@ const ReadCase kReadCases[] = {
     {"EntriesBeforeTheFirstSectionBelongToNone", "k=1\r\n[A]\r\n", "A", "k", std::nullopt},
     {"LineFeedsOnly", "[A]\nk=1\n", "A", "k", "1"},
     {"CarriageReturnsOnly", "[A]\rk=1\r", "A", "k", "1"},
-    {"MappedSectionNameFoundUnderTheSameMapping", "[Cam) X]\r\nk=1\r\n", "Cam]\nX", "k", "1"},
+    {"MappedSectionNameFoundUnderTheSameMapping", "[Cam] X]\r\nk=1\r\n", "Cam]\nX", "k", "1"},
     {"BlanksAroundTheAskedNameDropped", "[Cam]\r\nk=1\r\n", "  Cam ", " k ", "1"},
     {"EmptySectionName", "[]\r\nk=1\r\n", "", "k", "1"},
 };
@@ -113,7 +113,7 @@ const WriteCase kWriteCases[] = {
      "junk before\r\n[A]\r\n[Broken\r\nno equals\r\n\r\nk=1\r\n"},
     {"HeaderWithTrailingTextKept", "[Cam] text\r\nk=1\r\n", "cam", "k", "2", "[Cam] text\r\nk=2\r\n"},
     {"CommentedKeyIsNotTheKey", "[A]\r\n;k=1\r\n", "A", "k", "2", "[A]\r\n;k=1\r\nk=2\r\n"},
-    {"SectionNameWithBracketAndLineBreakMapped", "", "Cam]\r\nX", "k", "1", "[Cam)  X]\r\nk=1\r\n"},
+    {"SectionNameWithBracketAndLineBreakMapped", "", "Cam]\r\nX", "k", "1", "[Cam]  X]\r\nk=1\r\n"},
     {"LineBreakInAValueWrittenAsBlank", "", "A", "k", "a\nb", "[A]\r\nk=a b\r\n"},
     {"EmptyValue", "[A]\r\nk=1\r\n", "A", "k", "", "[A]\r\nk=\r\n"},
 };

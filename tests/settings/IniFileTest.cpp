@@ -89,7 +89,11 @@ TEST_F(IniFileTest, TypedReadsAndTheirDefaults) {
                          "Hex=0x10\r\nQuoted= \"7\" \r\nFraction=2.75\r\n"));
   const TIniFile file(Path());
   EXPECT_TRUE(file.ReadBool(u"Cam", u"Two", false));  // any non-zero number is ticked
-  EXPECT_FALSE(file.ReadBool(u"Cam", u"Text", true));
+  // Text with no number says nothing, so it gives the caller's default (the profile functions would read
+  // 0 and untick); a settings file's "Auto" entries default to unticked, so text still reads as unticked.
+  EXPECT_TRUE(file.ReadBool(u"Cam", u"Text", true));
+  EXPECT_FALSE(file.ReadBool(u"Cam", u"Text", false));
+  EXPECT_EQ(file.ReadInteger(u"Cam", u"Text", 670), 670);
   EXPECT_TRUE(file.ReadBool(u"Cam", u"Empty", true));
   EXPECT_TRUE(file.ReadBool(u"Cam", u"Missing", true));
   EXPECT_EQ(file.ReadInteger(u"Cam", u"Hex", 0), 16);

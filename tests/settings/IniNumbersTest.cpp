@@ -41,12 +41,13 @@ TEST(ProfileIntegerTest, ReadsAsTheProfileFunctionsDo) {
       {"0o8", 0},
       {"12abc", 12},
       {"3.9", 3},
-      {"abc", 0},
-      {"-", 0},
+      // No number at all: the caller's default, where the profile functions would read 0.
+      {"abc", 77},
+      {"-", 77},
+      {"- 5", 77},
+      {"\xD9\xA3", 77},  // an Arabic-Indic digit
       {"0x", 0},
       {"0xG", 0},
-      {"- 5", 0},
-      {"\xD9\xA3", 0},  // an Arabic-Indic digit
       {"", 77},
       {"  \t ", 77},
       {"4294967295", -1},

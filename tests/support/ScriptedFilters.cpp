@@ -349,7 +349,14 @@ ScriptedPin::ScriptedPin(std::shared_ptr<CallRecorder> recorder, std::string lab
 }
 
 Result ScriptedPin::QueryInterface(Iid iid, std::shared_ptr<void>& out) {
-  return AnswerQuery<IPin, IKsPropertySet, IAMStreamConfig>(this, iid, out, setup_.lacks);
+  return AnswerQuery<IPin, IKsPropertySet, IAMStreamConfig, ISpecifyPropertyPages>(this, iid, out, setup_.lacks);
+}
+
+Result ScriptedPin::GetPages(std::vector<Guid>& pages) {
+  const Scripted scripted = Intercept("SpecifyPropertyPages.GetPages");
+  if (scripted.Refused()) return *scripted.answer;
+  pages = setup_.propertyPages;
+  return scripted.Or(kOk);
 }
 
 Result ScriptedPin::QueryDirection(PinDirection& out) {

@@ -45,6 +45,7 @@ struct PinSetup {
   std::vector<MediaTypeCopy> mediaTypes;
   std::optional<MediaTypeCopy> currentFormat;  // what GetFormat answers; the first media type when unset
   std::vector<platform::Iid> lacks;            // interfaces the pin does not answer
+  std::vector<platform::Guid> propertyPages{platform::guids::StreamFormatPage};
 };
 
 struct DeviceSetup {
@@ -97,6 +98,7 @@ class ScriptedBaseFilter : public platform::IBaseFilter, public ScriptedObject {
 class ScriptedPin final : public platform::IPin,
                           public platform::IKsPropertySet,
                           public platform::IAMStreamConfig,
+                          public platform::ISpecifyPropertyPages,
                           public ScriptedObject {
  public:
   ScriptedPin(std::shared_ptr<CallRecorder> recorder, std::string label, std::shared_ptr<std::atomic<bool>> gone,
@@ -113,6 +115,7 @@ class ScriptedPin final : public platform::IPin,
                        std::uint32_t instanceLength, const void* propertyData, std::uint32_t dataLength) override;
   platform::Result GetFormat(platform::AmMediaType*& out) override;
   platform::Result SetFormat(const platform::AmMediaType& mediaType) override;
+  platform::Result GetPages(std::vector<platform::Guid>& pages) override;
 
   PinSetup& Setup() { return setup_; }
   // Index of the offered media type the pin is set to; -1 when it matches none of them.

@@ -31,6 +31,7 @@ std::string IidName(platform::Iid iid) {
     case Iid::SpecifyPropertyPages: return "SpecifyPropertyPages";
     case Iid::FileSinkFilter: return "FileSinkFilter";
     case Iid::FrameSource: return "FrameSource";
+    case Iid::DeviceControls: return "DeviceControls";
   }
   return "Iid" + std::to_string(static_cast<int>(iid));
 }

@@ -10,6 +10,7 @@
 #include <deque>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 namespace tavelo::v4l2test {
 namespace fs = std::filesystem;
@@ -347,6 +348,10 @@ bool FakeV4l2Kernel::FrameDueLocked(const Camera& camera) const {
 }
 
 int FakeV4l2Kernel::Ioctl(int fd, unsigned long request, void* argument) {
+  if (request == VIDIOC_G_CTRL || request == VIDIOC_G_EXT_CTRLS) {
+    const std::int64_t delay = controlReadDelayUs_.load();
+    if (delay > 0) std::this_thread::sleep_for(std::chrono::microseconds(delay));
+  }
   std::lock_guard lock(mutex_);
   IoctlRecord record;
   record.fd = fd;
@@ -484,7 +489,11 @@ int FakeV4l2Kernel::ControlIoctl(Camera& camera, unsigned long request, void* ar
       std::memset(item, 0, sizeof *item);
       item->id = control->id;
       item->index = index;
-      CopyName(reinterpret_cast<char*>(item->name), sizeof item->name, entry->second);
+      // An integer menu's items are numbers, which share the name's bytes in the kernel's record.
+      if (control->type == V4L2_CTRL_TYPE_INTEGER_MENU)
+        item->value = std::stoll(entry->second);
+      else
+        CopyName(reinterpret_cast<char*>(item->name), sizeof item->name, entry->second);
       return 0;
     }
     case VIDIOC_G_CTRL: {

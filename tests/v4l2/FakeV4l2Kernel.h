@@ -18,6 +18,7 @@
 // The nodes and links are real files in a temporary directory of the kernel's own, so the backend's
 // directory scan and link resolution run unchanged.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -111,6 +112,9 @@ class FakeV4l2Kernel final : public platform::v4l2::V4l2Syscalls {
   // "QUERYMENU exposure_auto", with " -> EACCES" appended to failed ones. Other ioctls by name ("S_FMT").
   std::vector<std::string> LogText() const;
   void ClearLog();
+  // Every control read (G_CTRL, G_EXT_CTRLS) takes this long before it is answered, as a USB camera's
+  // round trip does; the other calls answer at once. Zero by default.
+  void SetControlReadDelay(std::chrono::microseconds delay) { controlReadDelayUs_ = delay.count(); }
   int OpenDescriptors() const;
   int LiveMappings() const;
 
@@ -148,6 +152,7 @@ class FakeV4l2Kernel final : public platform::v4l2::V4l2Syscalls {
   std::map<void*, std::size_t> mappings_;       // address -> length
   std::vector<IoctlRecord> log_;
   int nextFd_ = 100;
+  std::atomic<std::int64_t> controlReadDelayUs_{0};  // read outside the lock: the wait must not hold it
   unsigned nextNode_ = 0;
 };
 

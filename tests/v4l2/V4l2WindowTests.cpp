@@ -23,59 +23,12 @@
 #include "ui/TrackBar.h"
 #include "app/Unit1.h"
 #include "tests/v4l2/V4l2TestRig.h"
+#include "tests/v4l2/WindowOnFakeKernel.h"
 #include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::v4l2test {
 namespace {
 using Strings = std::vector<std::string>;
-
-// The window and its two companion windows on the rig's platform, shown offscreen; questions and notices
-// are answered "Ok" and kept, and so are general error reports.
-class WindowOnFakeKernel {
- public:
-  // A single camera is picked, as a user would, unless `pickSingleCamera` is false.
-  explicit WindowOnFakeKernel(V4l2TestRig& rig, bool pickSingleCamera = true) {
-    TMessageForm::SetAutoAnswer([this](TMessageForm& form) {
-      notices << form.Label1->text();
-      return 1;
-    });
-    window = std::make_unique<TFormMain>(rig.PlatformPointer(), QStringList{});
-    window->SetMessageForm(&messages);
-    window->SetLivecamForm(&live);
-    window->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    // A single camera is listed but not selected at start-up: the user picks it.
-    if (pickSingleCamera && window->ComboBoxCamera->Count() == 1) Click(0);
-  }
-  void Click(int cameraEntry) { ClickEntry(window->ComboBoxCamera, cameraEntry); }
-  static void ClickEntry(TListBox* list, int index) {
-    QListWidgetItem* entry = list->item(index);
-    ASSERT_NE(entry, nullptr);
-    list->scrollToItem(entry);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(entry).center());
-  }
-  ~WindowOnFakeKernel() {
-    window.reset();
-    TMessageForm::SetAutoAnswer({});
-  }
-  const TPropertyRow& Row(TFCameraProperty property) const {
-    for (const TPropertyRow& row : window->PropertyRows())
-      if (row.Entry->Property == property) return row;
-    throw std::logic_error("no row");
-  }
-
-  QStringList CameraNames() const {
-    QStringList names;
-    for (int i = 0; i < window->ComboBoxCamera->Count(); ++i) names << window->ComboBoxCamera->ItemText(i);
-    return names;
-  }
-
-  TErrorReportCapture reports;
-  TMessageForm messages;
-  TLivecamForm live;
-  std::unique_ptr<TFormMain> window;
-  QStringList notices;
-};
 
 // What a user sees of a camera that cannot be used: blank grey rows, no frequency block, the status panel
 // of a camera that is not configurable.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "camera/platform/common/PropertyTearOff.h"
+#include "camera/platform/common/RangedControls.h"
 
 namespace tavelo::platform {
 namespace {
@@ -31,6 +32,14 @@ Result CameraFilter::GetKsRecord(PropertyFamily, KsRecord&) { return kErrorSetNo
 
 Result CameraFilter::SetKsRecord(PropertyFamily, const KsRecord&) { return kErrorSetNotFound; }
 
+Result CameraFilter::DescribeDeviceControls(std::vector<ControlClass>& out) {
+  return DescribeRangedControls(*this, [this](PropertyFamily family) { return HasPropertyFamily(family); }, out);
+}
+
+Result CameraFilter::GetDeviceControl(std::uint32_t id, std::int64_t& value) { return GetRangedControl(*this, id, value); }
+
+Result CameraFilter::SetDeviceControl(std::uint32_t id, std::int64_t value) { return SetRangedControl(*this, id, value); }
+
 void CameraFilter::OnStop() { capturePin_->StopStreaming(); }
 
 Result CameraFilter::QueryInterface(Iid iid, std::shared_ptr<void>& out) {
@@ -41,7 +50,8 @@ Result CameraFilter::QueryInterface(Iid iid, std::shared_ptr<void>& out) {
     if (!HasPropertyFamily(PropertyFamilyOf(iid))) return kNoInterface;
     return MakePropertyTearOff(iid, shared_from_this(), *this, out);
   }
-  return AnswerInterfaces<IBaseFilter, IKsPropertySet, ISpecifyPropertyPages, IAMVideoControl>(this, iid, out);
+  return AnswerInterfaces<IBaseFilter, IKsPropertySet, ISpecifyPropertyPages, IAMVideoControl, IDeviceControls>(
+      this, iid, out);
 }
 
 Result CameraFilter::FindKsRecord(CameraCall call, const Guid& propSet, std::uint32_t id, PropertyFamily& family,

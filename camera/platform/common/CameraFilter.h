@@ -3,7 +3,8 @@
 // The filter of a bound camera, the same in every backend: FilterBase with one capture pin, the two
 // property interfaces as tear-offs (PropertyTearOff.h) whose calls reach the backend through
 // RangedPropertySource, the flash and video-stabilisation property sets (IKsPropertySet), the camera
-// settings page, and IAMVideoControl, which has no operations the component uses.
+// settings page with every control the device offers (IDeviceControls), and IAMVideoControl, which has
+// no operations the component uses.
 //
 // A backend refuses calls through the admissions (a camera that has gone, a scripted fault, a removed
 // interface) and keeps the kernel-streaming records, if its cameras have any.
@@ -25,6 +26,7 @@ class CameraFilter : public FilterBase,
                      public IKsPropertySet,
                      public ISpecifyPropertyPages,
                      public IAMVideoControl,
+                     public IDeviceControls,
                      protected RangedPropertySource {
  public:
   Result QueryInterface(Iid iid, std::shared_ptr<void>& out) final;
@@ -39,6 +41,11 @@ class CameraFilter : public FilterBase,
   // ISpecifyPropertyPages: the settings page built on the property interfaces.
   Result GetPages(std::vector<Guid>& pages) final;
 
+  // IDeviceControls: what the backend's hooks below answer.
+  Result DescribeControls(std::vector<ControlClass>& out) final { return DescribeDeviceControls(out); }
+  Result GetControl(std::uint32_t id, std::int64_t& value) final { return GetDeviceControl(id, value); }
+  Result SetControl(std::uint32_t id, std::int64_t value) final { return SetDeviceControl(id, value); }
+
  protected:
   CameraFilter(std::string friendlyName, std::shared_ptr<CapturePin> capturePin);
 
@@ -50,6 +57,11 @@ class CameraFilter : public FilterBase,
   // The record of the flash or stabilisation set; kErrorSetNotFound for a camera without it.
   virtual Result GetKsRecord(PropertyFamily family, KsRecord& out);
   virtual Result SetKsRecord(PropertyFamily family, const KsRecord& record);
+  // Every control of the device. By default the properties of the two property interfaces
+  // (RangedControls.h); a backend whose driver knows more controls describes them all.
+  virtual Result DescribeDeviceControls(std::vector<ControlClass>& out);
+  virtual Result GetDeviceControl(std::uint32_t id, std::int64_t& value);
+  virtual Result SetDeviceControl(std::uint32_t id, std::int64_t value);
 
   // A stopped filter delivers nothing, whoever started its pin's stream.
   void OnStop() override;

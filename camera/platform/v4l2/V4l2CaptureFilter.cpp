@@ -1,6 +1,7 @@
 #include "camera/platform/v4l2/V4l2CaptureFilter.h"
 
 #include "camera/platform/v4l2/V4l2CapturePin.h"
+#include "camera/platform/v4l2/V4l2Controls.h"
 #include "camera/platform/v4l2/V4l2PropertyAccess.h"
 #include "camera/platform/v4l2/V4l2PropertyMap.h"
 
@@ -24,6 +25,18 @@ Result V4l2CaptureFilter::SetProperty(PropertyFamily family, std::int32_t id, st
                                       std::int32_t flags) {
   const PropertyMapping* mapping = FindPropertyMapping(family, id);
   return mapping == nullptr ? kErrorNotFound : v4l2::SetProperty(*device_, *mapping, value, flags);
+}
+
+Result V4l2CaptureFilter::DescribeDeviceControls(std::vector<ControlClass>& out) {
+  return DescribeV4l2Controls(*device_, out);
+}
+
+Result V4l2CaptureFilter::GetDeviceControl(std::uint32_t id, std::int64_t& value) {
+  return GetV4l2Control(*device_, id, value);
+}
+
+Result V4l2CaptureFilter::SetDeviceControl(std::uint32_t id, std::int64_t value) {
+  return SetV4l2Control(*device_, id, value);
 }
 
 }  // namespace tavelo::platform::v4l2

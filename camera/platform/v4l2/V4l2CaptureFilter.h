@@ -1,7 +1,8 @@
 #pragma once
 
 // The camera filter a bound V4L2 camera becomes (CameraFilter.h): one capture pin, and the two property
-// interfaces carried out on the camera's controls (V4l2PropertyMap, V4l2PropertyAccess). V4L2 has no
+// interfaces carried out on the camera's controls (V4l2PropertyMap, V4l2PropertyAccess), and the settings
+// page's controls, which are all the driver offers (V4l2Controls). V4L2 has no
 // flash or stabilisation controls for webcams, so those property sets are missing. Every object it
 // hands out shares its open node.
 
@@ -22,6 +23,10 @@ class V4l2CaptureFilter final : public CameraFilter {
   Result GetPropertyRange(PropertyFamily family, std::int32_t id, PropertyRange& out) override;
   Result GetProperty(PropertyFamily family, std::int32_t id, std::int32_t& value, std::int32_t& flags) override;
   Result SetProperty(PropertyFamily family, std::int32_t id, std::int32_t value, std::int32_t flags) override;
+  // Every control the driver lists (V4l2Controls.h), not only those behind the property table.
+  Result DescribeDeviceControls(std::vector<ControlClass>& out) override;
+  Result GetDeviceControl(std::uint32_t id, std::int64_t& value) override;
+  Result SetDeviceControl(std::uint32_t id, std::int64_t value) override;
 
  private:
   const std::shared_ptr<V4l2Device> device_;
