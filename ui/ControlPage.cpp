@@ -121,9 +121,17 @@ QWidget* TControlPage::MakeEditor(const TFrameControl& control) {
   slider->setSingleStep(step);
   slider->setPageStep(std::max(step, (slider->maximum() - slider->minimum()) / 10 / step * step));
   slider->setMinimumWidth(180);
-  connect(slider, &QSlider::valueChanged, this, [this, id](int value) {
-    if (!FShowing) Write(id, value);
+  // While the handle is dragged each position goes to the device at once, but the pages are read again
+  // only when it is let go: a USB camera answers each read in milliseconds, and a drag yields dozens.
+  connect(slider, &QSlider::valueChanged, this, [this, id, slider](int value) {
+    if (FShowing) return;
+    if (slider->isSliderDown()) {
+      if (WriteQuietly(id, value)) ValueLabel(id)->setText(QString::number(value));
+    } else {
+      Write(id, value);
+    }
   });
+  connect(slider, &QSlider::sliderReleased, this, [this] { emit Changed(); });
   return slider;
 }
 
@@ -158,10 +166,15 @@ void TControlPage::Refresh() {
 }
 
 void TControlPage::Write(quint32 id, qint64 value) {
+  if (WriteQuietly(id, value)) emit Changed();
+}
+
+bool TControlPage::WriteQuietly(quint32 id, qint64 value) {
   const auto row = FRows.find(id);
-  if (row == FRows.end()) return;
-  SetErrorText(row->second.Error, FSource->Write(id, value));
-  emit Changed();
+  if (row == FRows.end()) return false;
+  const QString error = FSource->Write(id, value);
+  SetErrorText(row->second.Error, error);
+  return true;
 }
 
 void TControlPage::LoadDefaults() {

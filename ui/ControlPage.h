@@ -58,6 +58,8 @@ class TControlPage : public QWidget {
   QWidget* MakeEditor(const TFrameControl& control);
   void Show(Row& row, const TFrameControl& control);
   void Write(quint32 id, qint64 value);
+  // Writes without announcing the change; false when the page has no such control.
+  bool WriteQuietly(quint32 id, qint64 value);
 
   std::shared_ptr<TControlPageSource> FSource;
   QGridLayout* FGrid = nullptr;

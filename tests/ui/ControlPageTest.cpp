@@ -92,4 +92,23 @@ TEST(ControlPage, ARefusalShowsBesideItsControlUntilAWriteGoesThrough) {
   EXPECT_EQ(device->values[kBrightness], 91);
 }
 
+TEST(ControlPage, ADraggedSliderWritesEveryPositionButAnnouncesTheChangeOnceWhenLetGo) {
+  auto device = std::make_shared<Device>();
+  device->values[kAutoBrightness] = 0;
+  TControlPage page(device);
+  int announced = 0;
+  QObject::connect(&page, &TControlPage::Changed, [&] { ++announced; });
+  auto* slider = qobject_cast<QSlider*>(page.Editor(kBrightness));
+
+  slider->setSliderDown(true);
+  for (int value : {20, 30, 40}) slider->setValue(value);
+  EXPECT_EQ(announced, 0);  // no page is read again mid-drag
+  EXPECT_EQ(page.ValueLabel(kBrightness)->text(), "40");
+  slider->setSliderDown(false);
+
+  EXPECT_EQ(device->writes,
+            (std::vector<std::pair<quint32, qint64>>{{kBrightness, 20}, {kBrightness, 30}, {kBrightness, 40}}));
+  EXPECT_EQ(announced, 1);
+}
+
 }  // namespace

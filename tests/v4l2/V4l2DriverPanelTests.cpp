@@ -178,7 +178,8 @@ TEST(V4l2ControlDescription, WritesReachTheDriverAndAnAutomaticSwitchFreesItsCom
   EXPECT_EQ(controls->GetControl(V4L2_CID_BRIGHTNESS, value), kOk);
   EXPECT_EQ(value, 200);
 
-  const ControlDescription* temperature = Find(Describe(*controls), V4L2_CID_WHITE_BALANCE_TEMPERATURE);
+  const auto locked = Describe(*controls);
+  const ControlDescription* temperature = Find(locked, V4L2_CID_WHITE_BALANCE_TEMPERATURE);
   ASSERT_NE(temperature, nullptr);
   EXPECT_NE(temperature->flags & kControlInactive, 0u);
   // While the switch is on the driver refuses the companion, with a reason the user can read.
@@ -187,7 +188,8 @@ TEST(V4l2ControlDescription, WritesReachTheDriverAndAnAutomaticSwitchFreesItsCom
   EXPECT_FALSE(rig.Platform().GetErrorText(refused).empty());
 
   EXPECT_EQ(controls->SetControl(V4L2_CID_AUTO_WHITE_BALANCE, 0), kOk);
-  temperature = Find(Describe(*controls), V4L2_CID_WHITE_BALANCE_TEMPERATURE);
+  const auto freed = Describe(*controls);
+  temperature = Find(freed, V4L2_CID_WHITE_BALANCE_TEMPERATURE);
   ASSERT_NE(temperature, nullptr);
   EXPECT_EQ(temperature->flags & kControlInactive, 0u);
   EXPECT_EQ(controls->SetControl(V4L2_CID_WHITE_BALANCE_TEMPERATURE, 5000), kOk);

@@ -49,22 +49,7 @@ Result QueryNext(V4l2Device& device, std::uint32_t id, v4l2_query_ext_ctrl& quer
   query = v4l2_query_ext_ctrl{};
   query.id = id | V4L2_CTRL_FLAG_NEXT_CTRL;
   int err = 0;
-  Result r = device.Request(VIDIOC_QUERY_EXT_CTRL, &query, &err);
-  if (err == ENOTTY) {
-    v4l2_queryctrl plain{};
-    plain.id = id | V4L2_CTRL_FLAG_NEXT_CTRL;
-    r = device.Request(VIDIOC_QUERYCTRL, &plain, &err);
-    if (Succeeded(r)) {
-      query.id = plain.id;
-      query.type = plain.type;
-      std::memcpy(query.name, plain.name, sizeof query.name);
-      query.minimum = plain.minimum;
-      query.maximum = plain.maximum;
-      query.step = static_cast<std::uint32_t>(plain.step);
-      query.default_value = plain.default_value;
-      query.flags = plain.flags;
-    }
-  }
+  const Result r = device.QueryExtendedControl(query, &err);
   if (err == EINVAL) return kFalse;
   return r;
 }

@@ -50,16 +50,14 @@ Result V4l2Device::Request(unsigned long request, void* argument, int* err) cons
   return ResultFromIoctlFailure(failure);
 }
 
-Result V4l2Device::AskControl(std::uint32_t id, V4l2ControlInfo& out, const V4l2ControlInfo* known) const {
-  v4l2_query_ext_ctrl query{};
-  query.id = id;
-  int err = 0;
-  Result r = Request(VIDIOC_QUERY_EXT_CTRL, &query, &err);
-  if (err == ENOTTY) {
+Result V4l2Device::QueryExtendedControl(v4l2_query_ext_ctrl& query, int* err) const {
+  int failure = 0;
+  Result r = Request(VIDIOC_QUERY_EXT_CTRL, &query, &failure);
+  if (failure == ENOTTY) {
     // Drivers that predate the extended query answer the plain one.
     v4l2_queryctrl plain{};
-    plain.id = id;
-    r = Request(VIDIOC_QUERYCTRL, &plain, &err);
+    plain.id = query.id;
+    r = Request(VIDIOC_QUERYCTRL, &plain, &failure);
     if (Succeeded(r)) {
       query.id = plain.id;
       query.type = plain.type;
@@ -71,6 +69,15 @@ Result V4l2Device::AskControl(std::uint32_t id, V4l2ControlInfo& out, const V4l2
       query.flags = plain.flags;
     }
   }
+  if (err != nullptr) *err = failure;
+  return r;
+}
+
+Result V4l2Device::AskControl(std::uint32_t id, V4l2ControlInfo& out, const V4l2ControlInfo* known) const {
+  v4l2_query_ext_ctrl query{};
+  query.id = id;
+  int err = 0;
+  const Result r = QueryExtendedControl(query, &err);
   if (err == EINVAL) return kErrorNotFound;
   if (Failed(r)) return r;
   if ((query.flags & V4L2_CTRL_FLAG_DISABLED) != 0 || query.id != id) return kErrorNotFound;

@@ -56,6 +56,10 @@ class V4l2Device {
   // has gone), so it is told apart by asking the node whether it is still there.
   Result Request(unsigned long request, void* argument, int* err = nullptr) const;
 
+  // VIDIOC_QUERY_EXT_CTRL for `query.id` (which may carry V4L2_CTRL_FLAG_NEXT_CTRL), answered through the
+  // plain VIDIOC_QUERYCTRL by drivers that predate the extended query. `err` as for Request.
+  Result QueryExtendedControl(v4l2_query_ext_ctrl& query, int* err) const;
+
   // The control's description, asked once and remembered; `askDriver` asks again (and remembers the new
   // answer). A control the driver does not know, or marks disabled, answers kErrorNotFound.
   Result QueryControl(std::uint32_t id, V4l2ControlInfo& out, bool askDriver = false);
