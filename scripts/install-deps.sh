@@ -10,7 +10,7 @@ packages=(
   fonts-crosextra-carlito
 )
 if [[ "${1:-run}" == test ]]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth clang libclang-rt-14-dev)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev libx11-dev xvfb xauth clang libclang-rt-14-dev)
 fi
 
 missing=()
