@@ -1,11 +1,14 @@
 #include "camera/platform/common/JpegCodec.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
 #include <jpeglib.h>
+
+#include "camera/platform/common/JpegHuffmanDefaults.h"
 
 // libjpeg reports fatal errors through a callback that must not return; the usual answer is a longjmp
 // back into the caller. Jumping over C++ destructors is undefined, so every function below that calls
@@ -66,39 +69,65 @@ bool CompressInto(const std::uint8_t* rgb, int width, int height, int quality, u
 struct BgraTarget {
   std::uint8_t* (*reserve)(void* owner, int width, int height);
   void* owner;
+  RowOrder order;
 };
 
-bool DecompressInto(const std::uint8_t* data, std::size_t size, const BgraTarget& target) {
-  jpeg_decompress_struct info;
-  ErrorManager errors;
-  info.err = AttachErrors(errors);
+constexpr int kRowsPerRead = 16;  // the tallest MCU row libjpeg hands out at once
+
+// Decodes with a created decompressor and leaves it ready for the next image, whatever happens.
+bool DecompressWith(jpeg_decompress_struct& info, ErrorManager& errors, const std::uint8_t* data, std::size_t size,
+                    const BgraTarget& target) {
   if (setjmp(errors.jump) != 0) {
-    jpeg_destroy_decompress(&info);
+    jpeg_abort_decompress(&info);
     return false;
   }
-  jpeg_create_decompress(&info);
   jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  const unsigned definedTables = HuffmanSlotsDefinedIn(data, size);
   jpeg_read_header(&info, TRUE);
+  FillUndefinedHuffmanTables(info, definedTables);
   const auto width = static_cast<int>(info.image_width);
   const auto height = static_cast<int>(info.image_height);
   std::uint8_t* bgra = target.reserve(target.owner, width, height);
   if (bgra == nullptr) {
-    jpeg_destroy_decompress(&info);
+    jpeg_abort_decompress(&info);
     return false;
   }
   info.out_color_space = JCS_EXT_BGRA;
   jpeg_start_decompress(&info);
   if (static_cast<int>(info.output_width) != width || static_cast<int>(info.output_height) != height) {
-    jpeg_destroy_decompress(&info);
+    jpeg_abort_decompress(&info);
     return false;
   }
+  const std::size_t stride = static_cast<std::size_t>(width) * 4;
+  JSAMPROW rows[kRowsPerRead];
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = bgra + static_cast<std::size_t>(info.output_scanline) * width * 4;
-    jpeg_read_scanlines(&info, &row, 1);
+    const int first = static_cast<int>(info.output_scanline);
+    const int count = std::min(kRowsPerRead, height - first);
+    for (int i = 0; i < count; ++i) {
+      const int row = target.order == RowOrder::BottomUp ? height - 1 - (first + i) : first + i;
+      rows[i] = bgra + static_cast<std::size_t>(row) * stride;
+    }
+    jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(count));
   }
   jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
   return true;
+}
+
+// Plain C data around jpeg_create_decompress, whose only failure is running out of memory.
+bool CreateDecompressor(jpeg_decompress_struct& info, ErrorManager& errors) {
+  info.err = AttachErrors(errors);
+  if (setjmp(errors.jump) != 0) return false;
+  jpeg_create_decompress(&info);
+  return true;
+}
+
+bool DecompressInto(const std::uint8_t* data, std::size_t size, const BgraTarget& target) {
+  jpeg_decompress_struct info;
+  ErrorManager errors;
+  if (!CreateDecompressor(info, errors)) return false;
+  const bool ok = DecompressWith(info, errors, data, size, target);
+  jpeg_destroy_decompress(&info);
+  return ok;
 }
 
 struct DecodedPicture {
@@ -120,7 +149,43 @@ std::uint8_t* ReservePicture(void* owner, int width, int height) {
   return picture.bgra.data();
 }
 
+// The caller's picture, which the frame must fill exactly.
+struct FixedPicture {
+  std::uint8_t* bgra;
+  int width;
+  int height;
+};
+
+std::uint8_t* ReserveFixed(void* owner, int width, int height) {
+  const auto& picture = *static_cast<const FixedPicture*>(owner);
+  return width == picture.width && height == picture.height ? picture.bgra : nullptr;
+}
+
 }  // namespace
+
+struct JpegDecoder::State {
+  jpeg_decompress_struct info{};
+  ErrorManager errors{};
+  bool created = false;
+};
+
+JpegDecoder::JpegDecoder() : state_(std::make_unique<State>()) {
+  state_->created = CreateDecompressor(state_->info, state_->errors);
+}
+
+JpegDecoder::~JpegDecoder() {
+  if (state_->created) jpeg_destroy_decompress(&state_->info);
+}
+
+bool JpegDecoder::DecodeBgra(const std::uint8_t* data, std::size_t size, int width, int height, RowOrder order,
+                             std::uint8_t* bgra) {
+  if (!state_->created || data == nullptr || size < 4 || bgra == nullptr || width <= 0 || height <= 0 ||
+      width > kMaxSide || height > kMaxSide) {
+    return false;
+  }
+  FixedPicture picture{bgra, width, height};
+  return DecompressWith(state_->info, state_->errors, data, size, BgraTarget{ReserveFixed, &picture, order});
+}
 
 bool EncodeJpegRgb(const std::uint8_t* rgb, int width, int height, int quality, std::vector<std::uint8_t>& out) {
   if (rgb == nullptr || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
@@ -136,7 +201,7 @@ bool DecodeJpegToBgra(const std::uint8_t* data, std::size_t size, int& width, in
                       std::vector<std::uint8_t>& bgra) {
   if (data == nullptr || size < 4) return false;
   DecodedPicture picture{bgra};
-  if (!DecompressInto(data, size, BgraTarget{ReservePicture, &picture})) return false;
+  if (!DecompressInto(data, size, BgraTarget{ReservePicture, &picture, RowOrder::TopDown})) return false;
   width = picture.width;
   height = picture.height;
   return true;

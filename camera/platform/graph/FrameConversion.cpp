@@ -64,15 +64,8 @@ bool ConvertToBottomUpBgra(const FrameLayout& layout, const std::uint8_t* data, 
   if (data == nullptr || width == 0 || height == 0) return false;
 
   if (layout.format == PixelFormat::MJPG) {
-    int decodedWidth = 0;
-    int decodedHeight = 0;
-    std::vector<std::uint8_t> topDown;
-    if (!DecodeJpegToBgra(data, size, decodedWidth, decodedHeight, topDown)) return false;
-    if (decodedWidth != layout.width || decodedHeight != layout.height) return false;
-    for (std::size_t row = 0; row < height; ++row) {
-      std::memcpy(out + (height - 1 - row) * outStride, topDown.data() + row * outStride, outStride);
-    }
-    return true;
+    JpegDecoder decoder;  // a single picture; streams keep theirs (the overload below)
+    return ConvertToBottomUpBgra(layout, data, size, out, decoder);
   }
 
   if (size < layout.stride * height) return false;
@@ -88,6 +81,12 @@ bool ConvertToBottomUpBgra(const FrameLayout& layout, const std::uint8_t* data, 
     }
   }
   return true;
+}
+
+bool ConvertToBottomUpBgra(const FrameLayout& layout, const std::uint8_t* data, std::size_t size, std::uint8_t* out,
+                           JpegDecoder& decoder) {
+  if (layout.format != PixelFormat::MJPG) return ConvertToBottomUpBgra(layout, data, size, out);
+  return decoder.DecodeBgra(data, size, layout.width, layout.height, RowOrder::BottomUp, out);
 }
 
 }  // namespace tavelo::platform

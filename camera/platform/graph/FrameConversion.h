@@ -15,4 +15,11 @@ namespace tavelo::platform {
 // frame does not decode to the layout's size.
 bool ConvertToBottomUpBgra(const FrameLayout& layout, const std::uint8_t* data, std::size_t size, std::uint8_t* out);
 
+class JpegDecoder;
+
+// The same for a stream: motion-JPEG goes through `decoder`, kept from frame to frame, so a frame is
+// decoded straight into `out` with no set-up or buffer of its own. Other formats ignore it.
+bool ConvertToBottomUpBgra(const FrameLayout& layout, const std::uint8_t* data, std::size_t size, std::uint8_t* out,
+                           JpegDecoder& decoder);
+
 }  // namespace tavelo::platform

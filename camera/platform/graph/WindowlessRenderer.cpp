@@ -145,8 +145,15 @@ Result WindowlessRenderer::GetCurrentImage(std::uint8_t*& dib) {
   header.biCompression = 0;
   header.biSizeImage = static_cast<std::uint32_t>(pixelBytes);
   std::memcpy(block, &header, sizeof header);
-  if (!ConvertToBottomUpBgra(layout, sample->Data(), static_cast<std::size_t>(std::max(sample->ActualDataLength(), 0)),
-                             block + sizeof header)) {
+  // The pixels go straight into the block the caller receives: its one allocation is the only one.
+  bool converted = false;
+  {
+    std::lock_guard lock(conversionMutex_);
+    converted = ConvertToBottomUpBgra(layout, sample->Data(),
+                                      static_cast<std::size_t>(std::max(sample->ActualDataLength(), 0)),
+                                      block + sizeof header, decoder_);
+  }
+  if (!converted) {
     TaskMemFree(block);
     return kErrorInvalidMediaType;
   }

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "camera/platform/common/FrameLayout.h"
+#include "camera/platform/common/JpegCodec.h"
 #include "camera/platform/graph/GraphFilter.h"
 
 namespace tavelo::platform {
@@ -61,6 +62,11 @@ class WindowlessRenderer final : public GraphFilter, public IVMRFilterConfig9, p
   std::uint32_t borderColor_ = 0;
   std::optional<FrameLayout> layout_;
   std::shared_ptr<IMediaSample> latest_;
+
+  // The current image's conversion, apart from mutex_ so frames keep arriving while it runs; the
+  // decoder keeps its state from request to request.
+  std::mutex conversionMutex_;
+  JpegDecoder decoder_;
 };
 
 }  // namespace tavelo::platform
