@@ -128,12 +128,11 @@ void TFormMain::readini() {
   const QScreen* primary = QGuiApplication::primaryScreen();
   const TWindowPlacement placement = PlacedOnScreens(TWindowPlacementFile::InSettingsFolder().Read(), screens,
                                                      primary ? primary->geometry() : QRect());
-  // The file holds the whole window; the frame is what the platform adds around the client area (nothing
-  // is known of it before the window is first shown).
+  // The file holds the whole window; the frame is what the platform adds around the client area. Nothing
+  // is known of it before the window is first shown, so the outer size is reached once it is.
   move(placement.Left, placement.Top);
   FStoredOuterSize = QSize(placement.Width, placement.Height);
-  const QSize frame = frameGeometry().size() - size();
-  resize(*FStoredOuterSize - frame);
+  resize(*FStoredOuterSize);
   ReachStoredOuterSize();
   FormResize();
 }

@@ -3,44 +3,14 @@
 #include <array>
 #include <limits>
 #include <optional>
+#include <string>
+
+#include "camera/platform/common/RangedPropertyNames.h"
 
 namespace tavelo::platform {
 namespace {
 
 using F = PropertyFamily;
-
-struct RangedControlName {
-  PropertyFamily family;
-  std::int32_t id;
-  const char* name;
-};
-
-// Screen order within each class follows the property ids, as a driver lists its controls by id.
-constexpr std::array kNames = {
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_Brightness, "Brightness"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_Contrast, "Contrast"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_Hue, "Hue"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_Saturation, "Saturation"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_Sharpness, "Sharpness"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_Gamma, "Gamma"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_ColorEnable, "Colour Enable"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_WhiteBalance, "White Balance"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_BacklightCompensation, "Backlight Compensation"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_Gain, "Gain"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_DigitalMultiplier, "Digital Multiplier"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_DigitalMultiplierLimit, "Digital Multiplier Limit"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_WhiteBalanceComponent, "White Balance Component"},
-    RangedControlName{F::VideoProcAmp, VideoProcAmp_PowerLineFrequency, "Power Line Frequency"},
-    RangedControlName{F::CameraControl, CameraControl_Pan, "Pan"},
-    RangedControlName{F::CameraControl, CameraControl_Tilt, "Tilt"},
-    RangedControlName{F::CameraControl, CameraControl_Roll, "Roll"},
-    RangedControlName{F::CameraControl, CameraControl_Zoom, "Zoom"},
-    RangedControlName{F::CameraControl, CameraControl_Exposure, "Exposure"},
-    RangedControlName{F::CameraControl, CameraControl_Iris, "Iris"},
-    RangedControlName{F::CameraControl, CameraControl_Focus, "Focus"},
-    RangedControlName{F::CameraControl, CameraControl_ScanMode, "Scan Mode"},
-    RangedControlName{F::CameraControl, CameraControl_FocalLength, "Focal Length"},
-};
 
 // The power-line frequency is a choice, not a number; its values are the property's own.
 constexpr std::array<const char*, 4> kFrequencyItems = {"Disabled", "50 Hz", "60 Hz", "Auto"};
@@ -72,10 +42,10 @@ const char* ClassName(PropertyFamily family) {
   return family == F::VideoProcAmp ? "User Controls" : "Camera Controls";
 }
 
-ControlDescription ValueControl(const RangedControlName& entry, const PropertyRange& range, bool automatic) {
+ControlDescription ValueControl(const RangedPropertyName& entry, const PropertyRange& range, bool automatic) {
   ControlDescription control;
   control.id = ControlId(entry.family, entry.id, false);
-  control.name = entry.name;
+  control.name = std::string(entry.label);
   control.minimum = range.min;
   control.maximum = range.max;
   control.step = range.step;
@@ -92,11 +62,11 @@ ControlDescription ValueControl(const RangedControlName& entry, const PropertyRa
   return control;
 }
 
-ControlDescription AutoSwitch(const RangedControlName& entry, const PropertyRange& range) {
+ControlDescription AutoSwitch(const RangedPropertyName& entry, const PropertyRange& range) {
   ControlDescription control;
   control.id = ControlId(entry.family, entry.id, true);
   control.type = ControlType::Boolean;
-  control.name = std::string(entry.name) + ", Auto";
+  control.name = std::string(entry.label) + ", Auto";
   control.maximum = 1;
   control.defaultValue = 1;
   // Without a manual mode the switch cannot be turned off.
@@ -112,7 +82,7 @@ Result DescribeRangedControls(RangedPropertySource& source, const std::function<
   for (const PropertyFamily family : {F::VideoProcAmp, F::CameraControl}) {
     if (!hasFamily(family)) continue;
     ControlClass group{ClassName(family), {}};
-    for (const RangedControlName& entry : kNames) {
+    for (const RangedPropertyName& entry : kRangedPropertyNames) {
       if (entry.family != family) continue;
       PropertyRange range;
       Result r = source.GetPropertyRange(family, entry.id, range);

@@ -10,9 +10,6 @@
 namespace tavelo::platform::v4l2 {
 namespace {
 
-// Menus wider than this are not lists a person picks from; their items are not asked for one by one.
-constexpr std::int64_t kMaxMenuItems = 256;
-
 std::optional<ControlType> TypeOf(std::uint32_t v4l2Type) {
   switch (v4l2Type) {
     case V4L2_CTRL_TYPE_INTEGER:
@@ -54,21 +51,14 @@ Result QueryNext(V4l2Device& device, std::uint32_t id, v4l2_query_ext_ctrl& quer
   return r;
 }
 
-// Items the driver lacks answer EINVAL and are left out (an exposure menu usually offers two of four).
-void AskMenuItems(V4l2Device& device, ControlDescription& control) {
-  if (control.minimum < 0 || control.maximum < control.minimum || control.maximum - control.minimum >= kMaxMenuItems)
-    return;
-  for (std::int64_t index = control.minimum; index <= control.maximum; ++index) {
-    v4l2_querymenu item{};
-    item.id = control.id;
-    item.index = static_cast<std::uint32_t>(index);
-    if (Failed(device.Request(VIDIOC_QUERYMENU, &item))) continue;
+void AskMenuItems(const V4l2Device& device, ControlDescription& control) {
+  device.VisitMenuItems(control.id, control.minimum, control.maximum, [&control](const v4l2_querymenu& item) {
     std::string label = control.type == ControlType::IntegerMenu
                             ? std::to_string(item.value)
                             : std::string(reinterpret_cast<const char*>(item.name),
                                           strnlen(reinterpret_cast<const char*>(item.name), sizeof item.name));
-    control.menu.push_back({index, std::move(label)});
-  }
+    control.menu.push_back({item.index, std::move(label)});
+  });
 }
 
 ControlClass& ClassFor(std::vector<ControlClass>& classes, std::vector<std::uint32_t>& classIds,

@@ -11,8 +11,8 @@
 namespace tavelo::platform::v4l2 {
 namespace {
 
-// A menu wider than this is not one of the small mode menus the backend maps; its items are not listed.
-constexpr std::int64_t kMaxMenuItems = 64;
+// A menu wider than this is no list a person picks from; its items are not asked for one by one.
+constexpr std::int64_t kMaxMenuItems = 256;
 
 bool IsMenu(std::uint32_t type) { return type == V4L2_CTRL_TYPE_MENU || type == V4L2_CTRL_TYPE_INTEGER_MENU; }
 
@@ -99,16 +99,20 @@ Result V4l2Device::AskControl(std::uint32_t id, V4l2ControlInfo& out, const V4l2
   return kOk;
 }
 
-// Menus may leave gaps (a webcam's exposure menu usually offers only "manual" and "aperture priority"):
-// the driver answers EINVAL for the items it lacks.
-void V4l2Device::AskMenu(V4l2ControlInfo& info) const {
-  if (info.minimum < 0 || info.maximum < info.minimum || info.maximum - info.minimum >= kMaxMenuItems) return;
-  for (std::int64_t index = info.minimum; index <= info.maximum; ++index) {
+void V4l2Device::VisitMenuItems(std::uint32_t id, std::int64_t minimum, std::int64_t maximum,
+                                const std::function<void(const v4l2_querymenu&)>& visit) const {
+  if (minimum < 0 || maximum < minimum || maximum - minimum >= kMaxMenuItems) return;
+  for (std::int64_t index = minimum; index <= maximum; ++index) {
     v4l2_querymenu item{};
-    item.id = info.id;
+    item.id = id;
     item.index = static_cast<std::uint32_t>(index);
-    if (Succeeded(Request(VIDIOC_QUERYMENU, &item))) info.menuIndices.push_back(index);
+    if (Succeeded(Request(VIDIOC_QUERYMENU, &item))) visit(item);
   }
+}
+
+void V4l2Device::AskMenu(V4l2ControlInfo& info) const {
+  VisitMenuItems(info.id, info.minimum, info.maximum,
+                 [&info](const v4l2_querymenu& item) { info.menuIndices.push_back(item.index); });
 }
 
 Result V4l2Device::QueryControl(std::uint32_t id, V4l2ControlInfo& out, bool askDriver) {

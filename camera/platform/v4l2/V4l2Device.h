@@ -7,6 +7,7 @@
 #include <linux/videodev2.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -59,6 +60,12 @@ class V4l2Device {
   // VIDIOC_QUERY_EXT_CTRL for `query.id` (which may carry V4L2_CTRL_FLAG_NEXT_CTRL), answered through the
   // plain VIDIOC_QUERYCTRL by drivers that predate the extended query. `err` as for Request.
   Result QueryExtendedControl(v4l2_query_ext_ctrl& query, int* err) const;
+
+  // Each item the driver has of the menu control `id` over [minimum, maximum]. Menus may leave gaps (a
+  // webcam's exposure menu usually offers two of four): the driver answers EINVAL for the items it lacks.
+  // Menus wider than a person picks from are not asked for item by item.
+  void VisitMenuItems(std::uint32_t id, std::int64_t minimum, std::int64_t maximum,
+                      const std::function<void(const v4l2_querymenu&)>& visit) const;
 
   // The control's description, asked once and remembered; `askDriver` asks again (and remembers the new
   // answer). A control the driver does not know, or marks disabled, answers kErrorNotFound.
