@@ -147,10 +147,6 @@ void TFormMain::ComboBoxFormatDblClick(QObject*) {
   if (FLivecamForm && !FLivecamForm->isVisible()) StartDevice();
 }
 
-void TFormMain::StartDevice() {
-  // The camera test (live preview of the selected format in the test window) is not wired yet.
-}
-
 void TFormMain::SelectCameraEntry(int index) { RaiseChanges([&] { ComboBoxCamera->SetItemIndex(index); }); }
 
 void TFormMain::SelectFormatEntry(int index) { RaiseChanges([&] { ComboBoxFormat->SetItemIndex(index); }); }

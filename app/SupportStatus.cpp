@@ -46,7 +46,7 @@ void TFormMain::SetSupportStatus() {
       if (look.TestButtonEnabled) ButtonTestCam->setEnabled(*look.TestButtonEnabled);
       SupportLabel->setText(QString::fromLatin1(look.SupportText));
       StatusLabel->setText(QStringLiteral(" "));
-      LayoutButtonTestCam->hide();
+      LayoutButtonTestCam->setVisible(PreviewMode);  // hidden by design; the "preview" argument shows it
       MonochromeEffect->setEnabled(look.GreyedOut);
       if (look.PreparesTestText) {
         cameratestlabel->setText(QStringLiteral("Click camera icon to test ") + SelectedCameraName() +

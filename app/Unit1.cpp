@@ -17,6 +17,7 @@
 #include "ui/ControlStyle.h"
 #include "ui/Effects.h"
 #include "app/ErrorReport.h"
+#include "app/StartArguments.h"
 #include "ui/Image.h"
 #include "ui/ListBox.h"
 #include "ui/LiveCam.h"
@@ -30,6 +31,8 @@ TFormMain::TFormMain(std::shared_ptr<tavelo::platform::CapturePlatform> platform
     : TMainFormDesign(PropertyRowDesignsInScreenOrder(), parent),
       FCamera(new TFCamera(this, std::move(platform))),
       FArguments(std::move(arguments)) {
+  // The design's one preview value: borders in transparent black rather than the component's opaque default.
+  FCamera->SetBorderColor(0x00000000u);
   BindRows();
   ConnectHandlers();
   SingleInstance1 = new TSingleInstance(this);
@@ -63,11 +66,15 @@ void TFormMain::FormCreate() {
     memo->clear();
     memo->hide();
   });
+  const TStartArguments startArguments = TStartArguments::Parse(FArguments);
   TraceMode = false;
-  if (!FArguments.isEmpty() && FArguments.first() == QStringLiteral("trace")) {
+  if (startArguments.Trace) {
     TraceMode = true;
     Memo1->show();
   }
+  PreviewMode = startArguments.Preview;
+  ComboBoxFormat->setVisible(PreviewMode);
+  LayoutButtonTestCam->setVisible(PreviewMode);
   FillFrequencyList();
   LastResolutionIndex = 0;
   ColourFromPalette();
@@ -205,6 +212,7 @@ void TFormMain::ConnectHandlers() {
   connect(ButtonWindows, &TImage::Click, this,
           [this](QObject* sender) { RunHandler([&] { ButtonWindowsClick(sender); }); });
   InstallPropertyFrame();
+  ConnectCameraTest();
   connect(MessageTimer, &TTimer::Timer, this,
           [this](QObject* sender) { RunHandler([&] { MessageTimerTimer(sender); }); });
   connect(ButtonDefaultValues, &TImage::Click, this,

@@ -28,8 +28,11 @@
 #include "ui/MessageUnit.h"
 #include "app/CameraFailureResponse.h"
 #include "app/FocusHandBack.h"
+#include "app/FrameHandOff.h"
 #include "app/PropertyCatalogue.h"
 #include "single_instance/singleinstance.h"
+
+class QPainter;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
@@ -45,7 +48,7 @@ class TFormMain : public TMainFormDesign {
  public:
   inline static const QString kApplicationTitle = QStringLiteral("Tavelo V3.1");
 
-  // `arguments` are the command-line arguments after the program name; only the first one is read.
+  // `arguments` are the command-line arguments after the program name (StartArguments.h).
   TFormMain(std::shared_ptr<tavelo::platform::CapturePlatform> platform, QStringList arguments,
             QWidget* parent = nullptr);
   ~TFormMain() override;
@@ -93,7 +96,26 @@ class TFormMain : public TMainFormDesign {
   void ComboBoxCameraChange(QObject* Sender = nullptr);
   void ComboBoxFormatChange(QObject* Sender = nullptr);
   void ComboBoxFormatDblClick(QObject* Sender = nullptr);
+
+  // ---- Camera test (CameraTest.cpp) ---------------------------------------------------------------
+  // The live picture of the selected camera at the selected format, in the test window. The renderer
+  // path is pulled: CameraTimer ticks at the format's frame period and each tick repaints the picture
+  // from the camera's current image. On the grabber path every frame's notification asks for the
+  // repaint instead. A hidden test window ends the test at the next tick or frame.
+  bool PreviewMode = false;  // "preview" argument: the format list and the test area are shown
   void StartDevice();
+  void StopDevice();
+  void ButtonTestCamClick(QObject* Sender = nullptr);
+  void Image1Click(QObject* Sender = nullptr);
+  void ButtonTestCamMouseEnter(QObject* Sender = nullptr);
+  void ButtonTestCamMouseLeave(QObject* Sender = nullptr);
+  void ButtonStopCameraClick(QObject* Sender = nullptr);
+  void CameraTimerTimer(QObject* Sender = nullptr);
+  void CameraGlowTimerTimer(QObject* Sender = nullptr);
+  void InvalidatePaintBox();
+  void PaintBoxPaint(QObject* Sender, QPainter* Canvas);
+  // Runs on the streaming thread: hands the repaint to the GUI thread and returns at once.
+  void FCameraImageAvailable(TFCamera* Sender, double SampleTime);
 
   // ---- Property rows (PropertyRows.cpp) -----------------------------------------------------------
   void SetTrackBars();
@@ -162,6 +184,7 @@ class TFormMain : public TMainFormDesign {
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BindRows();
@@ -169,6 +192,18 @@ class TFormMain : public TMainFormDesign {
   // window is first shown; without this a window would grow by its frame at every run.
   void ReachStoredOuterSize();
   void ConnectHandlers();
+  void ConnectCameraTest();
+  // Lets the camera's renderer path find this window, the form it renders for.
+  void InstallPreviewWindow();
+  // A frame of the grabber path, on the GUI thread.
+  void CameraFrameHandedOver();
+  // Runs one step of a running test (tick, frame); a failure ends the test before it is explained, so
+  // a camera that has gone is reported once rather than at every frame.
+  void RunCameraTestStep(const std::function<void()>& step);
+  void EndCameraTest(std::exception_ptr error);
+  // The start could not get the camera running: the notice (or, for a camera that has gone, its
+  // explanation), and the test area back to idle.
+  void StartDeviceFailed(std::exception_ptr failure);
   // Makes the capture platform's property frame the window layer's (ui/PropertyFrame).
   void InstallPropertyFrame();
   void ColourFromPalette();
@@ -207,6 +242,7 @@ class TFormMain : public TMainFormDesign {
   QString FStandingText;
   QString FStandingCamera;  // the camera entry the standing text explains
   std::optional<QSize> FStoredOuterSize;  // from readini, until the frame is known
+  TFrameHandOff FFrameHandOff{this, [this] { CameraFrameHandedOver(); }};
   // Destroyed first (declared last): its threads wait for this window's GUI thread.
   std::unique_ptr<TFocusHandBack> FFocusHandBack = std::make_unique<TFocusHandBack>();
 };

@@ -54,6 +54,16 @@ struct TFRange {
   bool Manual = false;  // can be set by hand
 };
 
+// Preview geometry of the renderer path: sizes as X = width, Y = height; rectangles in pixels of the video
+// (source) or of the clipping window (destination); colours as the renderer's 32-bit colour word.
+struct TFPoint {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  friend bool operator==(const TFPoint&, const TFPoint&) = default;
+};
+using TFRect = tavelo::platform::Rect;
+using TAlphaColor = std::uint32_t;
+
 enum class TFPowerLineFrequency { pfUnknown = 0, pfDisabled = 1, pf50Hz = 2, pf60Hz = 3, pfAuto = 4 };
 enum class TFScanMode { smUnknown = 0, smInterlace = 1, smProgressive = 2 };
 enum class TFFlashControl { fcUnknown = 0, fcAuto = 1, fcManual = 2 };

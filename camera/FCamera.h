@@ -7,6 +7,7 @@
 // reads and writes the camera's properties and video formats. Failures are raised as EFCameraError
 // (the component's own checks) or EOleSysError (a platform call refused, with its result code).
 
+#include <QIODevice>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -20,6 +21,7 @@
 #include "camera/CameraErrors.h"
 #include "camera/CameraProperties.h"
 #include "camera/CameraTypes.h"
+#include "camera/FBitmap.h"
 #include "camera/platform/CapturePlatform.h"
 
 class TFCamera : public QObject {
@@ -106,6 +108,15 @@ class TFCamera : public QObject {
   };
   void SetPreviewWindowServices(PreviewWindowServices services) { FPreviewServices = std::move(services); }
 
+  // ---- Still images of the newest frame (CameraStillImages.cpp) ----------------------------------
+  // Writes the newest frame at the stream's position: the camera's motion-JPEG bytes as delivered
+  // (ifJpeg) or a bitmap file (ifBmp, also when there was no frame to write). Nothing is kept between calls.
+  TFImageFormat CurrentImageToStream(QIODevice& stream);
+  // Replaces the file only when a picture was written; a failure or an empty answer keeps what was there.
+  TFImageFormat CurrentImageToFile(const QString& fileName);
+  // The newest frame decoded; EInvalidGraphic when there is none or it does not decode.
+  TFBitmap CurrentImageToBitmap();
+
   // ---- Video formats ------------------------------------------------------------------------------
   TFCameraFormats SupportedFormats();
   TFCameraFormat Format();
@@ -168,6 +179,24 @@ class TFCamera : public QObject {
   void ShowStreamPropertyDialog();
   void ShowPropertyPages(const std::shared_ptr<tavelo::platform::Unknown>& object);
 
+  // ---- Preview geometry of the renderer path (CameraPreviewGeometry.cpp) ---------------------------
+  // AspectRatio and BorderColor are stored settings while inactive (applied at the next activation) and
+  // the renderer's live settings while active; every other value exists only on an active renderer path.
+  bool AspectRatio();
+  void SetAspectRatio(bool value);
+  TAlphaColor BorderColor();
+  void SetBorderColor(TAlphaColor value);
+  TFPoint MaxIdealVideoSize();
+  TFPoint MinIdealVideoSize();
+  TFPoint NativeVideoSize();
+  TFPoint NativeAspectRatio();
+  TFRect VideoPositionSource();
+  void SetVideoPositionSource(const TFRect& value);
+  TFRect VideoPositionDest();
+  void SetVideoPositionDest(const TFRect& value);
+  // Active, with the renderer layout built; raises otherwise.
+  void CheckVmr9();
+
   // ---- Cached platform objects (created on first use; nil on failure, retried next time) -----------
   std::shared_ptr<tavelo::platform::IGraphBuilder> GraphBuilder();
   std::shared_ptr<tavelo::platform::ICaptureGraphBuilder2> CaptureGraphBuilder2();
@@ -214,6 +243,10 @@ class TFCamera : public QObject {
   bool IsActive() const;
   void Activate();
   void OnPreviewControlDestroyed(QObject* control);
+  // The preview settings are the renderer's own only on a built graph; while designing nothing is built.
+  bool PreviewSettingsAreLive() const { return (FComponentState & csDesigning) == 0 && IsActive(); }
+  // CheckVmr9, then the renderer's windowless control.
+  tavelo::platform::IVMRWindowlessControl9& LiveRenderer();
 
   std::shared_ptr<tavelo::platform::CapturePlatform> FPlatform;
   unsigned FComponentState = 0;
@@ -230,7 +263,7 @@ class TFCamera : public QObject {
   std::shared_ptr<tavelo::platform::IBaseFilter> FAudioCompressorFilter;
   QString FAudioCompressorName;
   QString FAudioDeviceName;
-  std::uint32_t FBorderColor = 0;
+  TAlphaColor FBorderColor = 0;
   std::shared_ptr<tavelo::platform::IBaseFilter> FCaptureFilter;
   std::shared_ptr<tavelo::platform::ICaptureGraphBuilder2> FCaptureGraphBuilder2;
   std::shared_ptr<tavelo::platform::IPin> FCapturePin;

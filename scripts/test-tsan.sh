@@ -11,6 +11,7 @@ build="$root/build/tsan"
 suites=(
   GraphRig SimulatedFaults                         # platform_tests: grabber, renderer, simulated streamer
   OnSimulated Objects ReleaseWhileNotifying Graph  # camera_tests: TFCamera's graph and frame callback
+  StartStopCycles                                  # camera_tests: start/stop cycles on both paths while frames flow
   V4l2StreamingTest V4l2GraphTest FakeKernelTest   # v4l2_tests: streaming on the fake kernel
 )
 targets=(platform_tests camera_tests v4l2_tests)

@@ -132,7 +132,7 @@ void TMainFormDesign::BuildPictureStore() {
     FPictures.insert(name, picture);
     ++index;
   }
-  PaintBox = Create<QWidget>(Hiddenfunctions, QStringLiteral("PaintBox"));
+  PaintBox = Create<TPaintBox>(Hiddenfunctions, QStringLiteral("PaintBox"));
   PaintBox->setGeometry(8, 200, 269, 161);
 }
 

@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QHash>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "ui/CreatedOnFirstUse.h"
+#include "ui/PaintBox.h"
 
 class QCheckBox;
 class QLabel;
@@ -126,7 +128,8 @@ class TMainFormDesign : public QWidget {
 
   // ---- Hidden picture store, timers, trace memo -----------------------------------------------------
   QWidget* Hiddenfunctions;
-  QWidget* PaintBox;
+  // Lent to the camera test window while a test runs, and destroyed with it when that window goes first.
+  QPointer<TPaintBox> PaintBox;
   TTimer* RefreshTimer;
   TTimer* MessageTimer;
   TTimer* CameraTimer;

@@ -58,6 +58,8 @@ class MainWindowTest : public ::testing::Test {
   void DragSlider(TTrackBar* trackBar, double value);
   // Sets the window's outer width.
   void ResizeOuterWidth(int width);
+  // The camera test window goes before the main window, as at the end of the program.
+  void DestroyLivecamForm() { livecamForm_.reset(); }
 
   // ---- What the user saw ----------------------------------------------------------------------------
   QStringList notices;         // texts of every question and notice, in order

@@ -54,6 +54,13 @@ TEST_F(MainWindowTest, AfterStartUpCaptionIsApplicationTitleAndStatusLabelASpace
   EXPECT_EQ(window.ResolutionText, "640x480 30Hz 16bpp") << "the first format of the selected camera";
 }
 
+TEST_F(MainWindowTest, TheCameraComponentCarriesTheDesignsPreviewSettings) {
+  TFormMain& window = Start();
+  EXPECT_EQ(window.FCamera->BorderColor(), 0x00000000u);
+  EXPECT_FALSE(window.FCamera->AspectRatio());
+  EXPECT_EQ(window.FCamera->PreviewControl(), nullptr);
+}
+
 TEST_F(MainWindowTest, StartedWithoutCameraShowsEmptyListAndBlankRows) {
   UseSimulated({});
   for (const std::string& path : Simulated().CameraDevicePaths()) Simulated().Unplug(path);

@@ -44,6 +44,17 @@ inline PlatformError PlatformErrorOf(const std::function<void()>& action) {
   return {"<nothing raised>", 0};
 }
 
+// Window services for a camera owned by `form` with no preview control: the owner is the only form, so
+// the renderer layout clips to it.
+inline TFCamera::PreviewWindowServices OwnerFormServices(const QObject* form, WindowHandle handle) {
+  TFCamera::PreviewWindowServices services;
+  services.isForm = [form](QObject* object) { return object == form; };
+  services.rootForm = [](QObject*) -> QObject* { return nullptr; };
+  services.nativeHandle = [handle](QObject*) { return handle; };
+  services.mapToForm = [](QObject*, QObject*, double&, double&, double&, double&) {};
+  return services;
+}
+
 class CameraFixture : public ::testing::Test {
  protected:
   // A camera selected on "Cam A", a typical webcam.

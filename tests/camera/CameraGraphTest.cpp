@@ -66,6 +66,22 @@ TEST_P(Layout, BuildsTheGraphOfItsRowAndLeavesItStopped) {
   EXPECT_EQ(platform->Count("MediaControl.Run"), 0);
 }
 
+TEST_P(Layout, AnOutputFileAddsTheCaptureStreamAfterItsRow) {
+  const LayoutCase& c = GetParam();
+  camera->SetCaptureType(c.captureType);
+  camera->SetOutputFileName("/tmp/out");
+  if (!c.previewRenders) FailPreviewRender();
+  camera->SetActive(true);
+  ASSERT_TRUE(camera->Active());
+  EXPECT_EQ(camera->CaptureType(), c.readsWhileActive);
+  std::vector<std::string> expected = c.graphCalls;
+  expected.push_back("CaptureGraphBuilder2.SetOutputFileName ASF /tmp/out");
+  expected.push_back("CaptureGraphBuilder2.RenderStream Capture Video: Cam A -> Mux");
+  EXPECT_EQ(
+      platform->Log({"GraphBuilder.", "CaptureGraphBuilder2.RenderStream", "CaptureGraphBuilder2.SetOutputFileName"}),
+      expected);
+}
+
 const std::vector<std::string> kPreviewFilters = {"Video capture = Cam A", "VMR-9 = VMR9"};
 const std::vector<std::string> kGrabberFilters = {"Video capture = Cam A", "Sample grabber = SampleGrabber",
                                                   "Null renderer = NullRenderer"};

@@ -11,6 +11,7 @@
 #include "camera/platform/common/FrameLayout.h"
 #include "camera/platform/graph/GraphObjects.h"
 #include "camera/platform/common/JpegCodec.h"
+#include "camera/platform/common/Yuy2Conversion.h"
 
 namespace tavelo::platform {
 namespace {
@@ -359,6 +360,32 @@ TEST_F(GraphRig, OnePinFeedsEveryRouteFromIt) {
   WaitForBufferedFrame();
   std::uint8_t* image = nullptr;
   ASSERT_TRUE(WaitFor([&] { return renderer_->GetCurrentImage(image) == kOk; }));
+  TaskMemFree(image);
+}
+
+// Both routes see the same samples; once the graph stops they hold the same last one. The renderer's
+// picture of a YUY2 frame must be exactly the still-image conversion of that frame.
+TEST_F(GraphRig, TheRendererDrawsAYuy2FrameExactlyAsTheStillImageConversion) {
+  BuildRendererLayout();
+  BuildGrabberLayout(guids::PinCategoryCapture);
+  AmMediaType connected;
+  ASSERT_EQ(grabber_->GetConnectedMediaType(connected), kOk);
+  const bool yuy2 = connected.subtype == guids::MediaSubtypeYUY2;
+  FreeMediaTypeContents(connected);
+  ASSERT_TRUE(yuy2);
+  ASSERT_EQ(control_->Run(), kOk);
+  WaitForBufferedFrame();
+  std::uint8_t* image = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return renderer_->GetCurrentImage(image) == kOk; }));
+  TaskMemFree(image);
+  ASSERT_EQ(control_->Stop(), kOk);
+
+  const std::vector<std::uint8_t> frame = WaitForBufferedFrame();
+  ASSERT_EQ(frame.size(), 640u * 480 * 2);
+  std::vector<std::uint8_t> expected(640 * 480 * 4);
+  ASSERT_EQ(ConvertYuy2ToBgraReference(frame.data(), frame.size(), 640, 480, expected.data()), 480);
+  ASSERT_EQ(renderer_->GetCurrentImage(image), kOk);
+  EXPECT_EQ(std::memcmp(image + sizeof(BitmapInfoHeader), expected.data(), expected.size()), 0);
   TaskMemFree(image);
 }
 

@@ -14,6 +14,7 @@
 #include "camera/platform/common/JpegCodec.h"
 #include "camera/platform/common/JpegHuffmanDefaults.h"
 #include "camera/platform/graph/FrameConversion.h"
+#include "tests/support/JpegTestFrames.h"
 
 namespace tavelo::platform {
 namespace {
@@ -63,18 +64,7 @@ Bytes Encode(const Bytes& rgb, int width, int height, bool optimisedTables) {
   return jpeg;
 }
 
-// The frame as a camera sends it: every DHT segment before the scan dropped.
-Bytes WithoutHuffmanTables(const Bytes& jpeg) {
-  Bytes out(jpeg.begin(), jpeg.begin() + 2);
-  std::size_t at = 2;
-  while (at + 4 <= jpeg.size() && jpeg[at + 1] != 0xDA) {
-    const std::size_t segment = 2 + ((std::size_t{jpeg[at + 2]} << 8) | jpeg[at + 3]);
-    if (jpeg[at + 1] != 0xC4) out.insert(out.end(), jpeg.begin() + at, jpeg.begin() + at + segment);
-    at += segment;
-  }
-  out.insert(out.end(), jpeg.begin() + at, jpeg.end());
-  return out;
-}
+using tavelo::test_support::WithoutHuffmanTables;
 
 // What the renderer produced before it kept a decoder: a top-down picture, then every row copied over.
 Bytes ReferenceBottomUp(const Bytes& jpeg) {

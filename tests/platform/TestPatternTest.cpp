@@ -275,19 +275,19 @@ TEST(JpegCodec, RoundTripsAFrameAndRejectsGarbage) {
   EXPECT_FALSE(DecodeJpegToBgra(jpeg.data(), jpeg.size(), width, height, pixels));
 }
 
-TEST(FrameConversion, Yuy2UsesFullRangeBt601) {
-  // One pixel pair: black and white with neutral chroma, then a saturated red pair.
+TEST(FrameConversion, Yuy2UsesTheStillImageTables) {
+  // One pixel pair: black and white with neutral chroma, then a saturated red pair. The tables truncate
+  // 1.370705 * 127 to 174 and so on, which a rounded BT.601 matrix (255, 0, 0) does not reproduce.
   const FrameLayout layout = Layout(PixelFormat::YUY2, false, 2, 2);
   const std::vector<std::uint8_t> frame{0, 128, 255, 128,    //
-                                        76, 85, 76, 255};    // R=255, G=0, B=0 in full-range BT.601
+                                        76, 85, 76, 255};    // R = 76 + 174, G = 76 - 88 + 14, B = 76 - 74
   std::vector<std::uint8_t> bgra(2 * 2 * 4);
   ASSERT_TRUE(ConvertToBottomUpBgra(layout, frame.data(), frame.size(), bgra.data()));
   // The first stored row of a YUY2 frame is the top; the bitmap stores it last.
   EXPECT_EQ((std::vector<std::uint8_t>(bgra.begin() + 8, bgra.end())),
             (std::vector<std::uint8_t>{0, 0, 0, 255, 255, 255, 255, 255}));
-  EXPECT_NEAR(bgra[2], 255, 2);
-  EXPECT_NEAR(bgra[1], 0, 2);
-  EXPECT_NEAR(bgra[0], 0, 2);
+  EXPECT_EQ((std::vector<std::uint8_t>(bgra.begin(), bgra.begin() + 8)),
+            (std::vector<std::uint8_t>{2, 2, 250, 255, 2, 2, 250, 255}));
   EXPECT_FALSE(ConvertToBottomUpBgra(layout, frame.data(), frame.size() - 1, bgra.data()));
 }
 

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "camera/platform/common/JpegCodec.h"
+
 namespace tavelo::v4l2test {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -130,6 +132,11 @@ struct FakeV4l2Kernel::Camera {
   bool streaming = false;
   Clock::time_point nextFrame;
   std::uint32_t sequence = 0;
+  // Motion-JPEG frames are a real JPEG of the current size, made once per size: the backend decodes what
+  // a camera sends, and a frame of filler bytes would not decode.
+  std::vector<std::uint8_t> jpeg;
+  std::uint32_t jpegWidth = 0;
+  std::uint32_t jpegHeight = 0;
 
   FakeControl* Control(std::uint32_t id) {
     for (FakeControl& control : model.controls)
@@ -345,6 +352,34 @@ void FakeV4l2Kernel::StopStreamingLocked(Camera& camera) {
 
 bool FakeV4l2Kernel::FrameDueLocked(const Camera& camera) const {
   return camera.streaming && !camera.queue.empty() && Clock::now() >= camera.nextFrame;
+}
+
+const std::vector<std::uint8_t>& FakeV4l2Kernel::JpegFrameLocked(Camera& camera) const {
+  const bool jpeg = camera.pixelFormat == V4L2_PIX_FMT_MJPEG || camera.pixelFormat == V4L2_PIX_FMT_JPEG;
+  if (!jpeg) {
+    static const std::vector<std::uint8_t> none;
+    return none;
+  }
+  if (camera.jpegWidth != camera.width || camera.jpegHeight != camera.height) {
+    // A diagonal ramp, so a decoded frame is no flat fill a broken decode could also give.
+    std::vector<std::uint8_t> rgb(std::size_t{camera.width} * camera.height * 3);
+    for (std::uint32_t y = 0; y < camera.height; ++y) {
+      for (std::uint32_t x = 0; x < camera.width; ++x) {
+        std::uint8_t* pixel = &rgb[(std::size_t{y} * camera.width + x) * 3];
+        pixel[0] = static_cast<std::uint8_t>(x * 255 / std::max(1u, camera.width - 1));
+        pixel[1] = static_cast<std::uint8_t>(y * 255 / std::max(1u, camera.height - 1));
+        pixel[2] = 128;
+      }
+    }
+    camera.jpeg.clear();
+    if (!platform::EncodeJpegRgb(rgb.data(), static_cast<int>(camera.width), static_cast<int>(camera.height), 80,
+                                 camera.jpeg)) {
+      camera.jpeg.clear();
+    }
+    camera.jpegWidth = camera.width;
+    camera.jpegHeight = camera.height;
+  }
+  return camera.jpeg;
 }
 
 int FakeV4l2Kernel::Ioctl(int fd, unsigned long request, void* argument) {
@@ -740,9 +775,15 @@ int FakeV4l2Kernel::StreamIoctl(Camera& camera, int fd, unsigned long request, v
       const std::uint32_t index = camera.queue.front();
       camera.queue.pop_front();
       Buffer& stored = camera.buffers[index];
-      const auto bytes = static_cast<std::uint32_t>(IsCompressed(camera.pixelFormat) ? stored.memory.size() / 4
-                                                                                      : stored.memory.size());
-      std::fill(stored.memory.begin(), stored.memory.begin() + bytes, static_cast<std::uint8_t>(camera.sequence));
+      auto bytes = static_cast<std::uint32_t>(IsCompressed(camera.pixelFormat) ? stored.memory.size() / 4
+                                                                                : stored.memory.size());
+      const std::vector<std::uint8_t>& jpeg = JpegFrameLocked(camera);
+      if (!jpeg.empty() && jpeg.size() <= stored.memory.size()) {
+        bytes = static_cast<std::uint32_t>(jpeg.size());
+        std::copy(jpeg.begin(), jpeg.end(), stored.memory.begin());
+      } else {
+        std::fill(stored.memory.begin(), stored.memory.begin() + bytes, static_cast<std::uint8_t>(camera.sequence));
+      }
       const auto now = Clock::now();
       const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count();
       buffer->index = index;

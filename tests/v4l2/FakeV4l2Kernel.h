@@ -139,6 +139,8 @@ class FakeV4l2Kernel final : public platform::v4l2::V4l2Syscalls {
   void UnplugLocked(Camera& camera);
   void StopStreamingLocked(Camera& camera);
   bool FrameDueLocked(const Camera& camera) const;
+  // The JPEG a motion-JPEG frame carries; empty for every other format.
+  const std::vector<std::uint8_t>& JpegFrameLocked(Camera& camera) const;
   std::string ControlName(std::uint32_t id) const;
 
   std::filesystem::path directory_;

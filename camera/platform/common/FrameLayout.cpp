@@ -24,6 +24,9 @@ std::int64_t AvgTimePerFrameOf(const AmMediaType& mediaType) {
 std::optional<FrameLayout> FrameLayoutOf(const AmMediaType& mediaType) {
   const BitmapInfoHeader* header = BitmapHeaderOf(mediaType);
   if (header == nullptr || header->biWidth <= 0 || header->biHeight == 0) return std::nullopt;
+  // A header that claims to run past its block would have a reader follow it out of the block.
+  const auto headerOffset = static_cast<std::size_t>(reinterpret_cast<const std::uint8_t*>(header) - mediaType.pbFormat);
+  if (header->biSize < sizeof(BitmapInfoHeader) || header->biSize > mediaType.cbFormat - headerOffset) return std::nullopt;
 
   FrameLayout layout;
   layout.width = header->biWidth;

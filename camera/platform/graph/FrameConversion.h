@@ -1,8 +1,8 @@
 #pragma once
 
 // Turns a captured frame into 32-bit pixels (bytes B, G, R, 255) with the bottom row first, the layout
-// of a packed bitmap with a positive height. Motion-JPEG is decoded, YUY2 converted (full-range
-// BT.601, the range webcams and JPEG use), RGB re-packed.
+// of a packed bitmap with a positive height. Motion-JPEG is decoded, YUY2 converted by the table
+// method of still images (Yuy2Conversion.h), RGB re-packed.
 
 #include <cstddef>
 #include <cstdint>
