@@ -81,6 +81,7 @@ void TFormMain::SetFormats() {
   TUpdateBlock block(ComboBoxFormat);
   FCamera->SetActive(false);
   FCamera->SelectDevice(SelectedText(ComboBoxCamera), SelectedDevicePath(ComboBoxCamera));
+  FollowSelectedCamera();
   ComboBoxFormat->Clear();
   ComboBoxFormat->SetListHeight(0);
   const bool cameraSelected = !FCamera->DeviceName().isEmpty();

@@ -51,21 +51,25 @@ void TFormMain::ReReadSelectedCamera() {
   } else {
     // Typically the camera was unplugged: the list is rebuilt without it, and nobody is interrupted.
     Trace(QStringLiteral(" Re-read of camera settings NOT successful - now refreshing devices"));
-    Trace(QStringLiteral("  Attempting to refresh devices"));
-    const std::exception_ptr refreshFailure =
-        SwallowCameraError(QStringLiteral("Refresh devices"), [this] { RefreshDevices(); });
-    if (!refreshFailure) {
-      Trace(QStringLiteral("  Refresh devices successful"));
-    } else {
-      Trace(QStringLiteral("  Refresh devices NOT successful"));
-      // The camera the rebuilt list selected cannot be used: the status strip says why, quietly. One
-      // that has gone as well is left for the next tick.
-      if (CameraFailureOf(refreshFailure) != TFCameraFailure::cfDisconnected) {
-        CameraFailed(refreshFailure, TCameraRequest::crSelect);
-      }
-    }
+    RebuildCameraList();
   }
   SetTheControl(LastFocussedControl);
+}
+
+void TFormMain::RebuildCameraList() {
+  Trace(QStringLiteral("  Attempting to refresh devices"));
+  const std::exception_ptr refreshFailure =
+      SwallowCameraError(QStringLiteral("Refresh devices"), [this] { RefreshDevices(); });
+  if (!refreshFailure) {
+    Trace(QStringLiteral("  Refresh devices successful"));
+    return;
+  }
+  Trace(QStringLiteral("  Refresh devices NOT successful"));
+  // The camera the rebuilt list selected cannot be used: the status strip says why, quietly. One that
+  // has gone as well is left for the next tick.
+  if (CameraFailureOf(refreshFailure) != TFCameraFailure::cfDisconnected) {
+    CameraFailed(refreshFailure, TCameraRequest::crSelect);
+  }
 }
 
 void TFormMain::FormFocusChanged(QObject*) {

@@ -141,6 +141,10 @@ void TFormMain::ReadRow(const TPropertyRow& row) {
 
 void TFormMain::ShowRefusedChange(const TPropertyRow& row, std::exception_ptr error) {
   ShowStatusMessage(RefusedChangeText(row.Entry->Label(), ErrorMessage(error)));
+  ReadRowQuietly(row);
+}
+
+void TFormMain::ReadRowQuietly(const TPropertyRow& row) {
   // The row's own change notifications must not write what is read back.
   const bool passRunning = std::exchange(SettingTrackBars, true);
   struct TRestore {

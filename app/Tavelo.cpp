@@ -4,14 +4,20 @@
 
 #include <iostream>
 
+#include "app/CommandLine.h"
+#include "app/CommandLineOptions.h"
 #include "app/ErrorReport.h"
 #include "ui/Fonts.h"
 #include "ui/LiveCam.h"
 #include "ui/MessageUnit.h"
 #include "app/Unit1.h"
 #include "camera/platform/PlatformChoice.h"
+#include "camera/platform/v4l2/DeviceHotplug.h"
 
 int TaveloMain(int argc, char** argv) {
+  // Decided before any window object exists: the command line must run where there is no display.
+  if (argc > 1 && IsCommandLine({QString::fromLocal8Bit(argv[1])})) return CommandLineMain(argc, argv);
+
   TApplication application(argc, argv);
   InstallFontSubstitutions();
 
@@ -27,6 +33,9 @@ int TaveloMain(int argc, char** argv) {
 
   // The three windows, created in this order; the main window's start-up runs before the other two exist.
   TFormMain FormMain(choice.platform, arguments);
+#ifdef __linux__
+  if (choice.platform->Name() == "v4l2") FormMain.SetDeviceHotplug(tavelo::platform::v4l2::OpenDeviceHotplug());
+#endif
   TMessageForm MessageForm;
   TLivecamForm LivecamForm;
   FormMain.SetMessageForm(&MessageForm);

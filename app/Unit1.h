@@ -27,6 +27,8 @@
 #include "ui/MainFormDesign.h"
 #include "ui/MessageUnit.h"
 #include "app/CameraFailureResponse.h"
+#include "app/ControlEventWatch.h"
+#include "app/DeviceWatch.h"
 #include "app/FocusHandBack.h"
 #include "app/FrameHandOff.h"
 #include "app/PropertyCatalogue.h"
@@ -134,6 +136,13 @@ class TFormMain : public TMainFormDesign {
   void FormFocusChanged(QObject* Sender = nullptr);
   void SetTheControl(QWidget* MyControl);
 
+  // ---- Instant sync (InstantSync.cpp) -------------------------------------------------------------
+  // Between the refresh's ticks: a property changed outside this program shows in its row as soon as
+  // the camera reports it, and plug or unplug rebuilds the camera list as soon as `hotplug` hears of it.
+  // A null `hotplug` (no udev) leaves the list to the refresh. Both read only; neither writes.
+  void SetDeviceHotplug(std::unique_ptr<tavelo::platform::v4l2::DeviceHotplug> hotplug);
+  bool FollowsPlugAndUnplug() const { return FDeviceWatch != nullptr; }
+
   // ---- Camera settings files (SettingsFileCommands.cpp) -------------------------------------------
   // Save: the rows, their "Auto" boxes and the frequency choice into the selected camera's section of a
   // file the user picks. Load: that section back into the boxes, then the sliders, then the frequency
@@ -218,11 +227,21 @@ class TFormMain : public TMainFormDesign {
   void ShowCameraUnusable();
   // The refresh's re-read, with its fallback to a rebuilt camera list and the focus hand-back.
   void ReReadSelectedCamera();
+  // Rebuilds the camera list for the refresh or a plug; a camera error is answered here, quietly for a
+  // camera that has gone.
+  void RebuildCameraList();
+  // Watches the selected camera's outside changes, or nothing when none is selected.
+  void FollowSelectedCamera();
+  void ShowOutsideChanges(const std::vector<tavelo::platform::ChangedProperty>& changed);
+  void DevicesPluggedOrUnplugged();
   QString SelectedCameraName() const;
   // Reads one supported row's value, range and mode and shows it live; a failure is passed on.
   void ReadRow(const TPropertyRow& row);
   // After a refused change of a row: the row shows what the camera holds, the status strip why.
   void ShowRefusedChange(const TPropertyRow& row, std::exception_ptr error);
+  // The row shows what the camera holds, with its change handlers writing nothing back; a row the
+  // driver refuses to read is blanked, any other failure is passed on.
+  void ReadRowQuietly(const TPropertyRow& row);
   const TPropertyRow* RowOfTrackBar(const QObject* sender) const;
   const TPropertyRow* RowOfCheckBox(const QObject* sender) const;
 
@@ -243,6 +262,9 @@ class TFormMain : public TMainFormDesign {
   QString FStandingCamera;  // the camera entry the standing text explains
   std::optional<QSize> FStoredOuterSize;  // from readini, until the frame is known
   TFrameHandOff FFrameHandOff{this, [this] { CameraFrameHandedOver(); }};
+  TControlEventWatch FControlEventWatch{[this](const auto& changed) { ShowOutsideChanges(changed); }};
+  std::unique_ptr<TDeviceWatch> FDeviceWatch;
+  bool FPlugRetryPending = false;  // a plug heard while the list must not be rebuilt waits for a retry
   // Destroyed first (declared last): its threads wait for this window's GUI thread.
   std::unique_ptr<TFocusHandBack> FFocusHandBack = std::make_unique<TFocusHandBack>();
 };

@@ -6,11 +6,13 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-svg-dev libqt6svg6
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libudev-dev
   fonts-crosextra-carlito
 )
 if [[ "${1:-run}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev libx11-dev xvfb xauth clang libclang-rt-14-dev)
+  # Building and checking the Debian package (scripts/test-package.sh).
+  packages+=(dpkg-dev file desktop-file-utils appstream procps)
 fi
 
 missing=()

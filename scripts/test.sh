@@ -2,7 +2,8 @@
 # Installs what is missing, builds Tavelo with AddressSanitizer and UndefinedBehaviorSanitizer, warnings
 # as errors, and runs every test under them (widgets on Qt's offscreen platform); then the streaming and
 # graph tests under ThreadSanitizer (scripts/test-tsan.sh), and replays the settings file fuzzer
-# (scripts/fuzz-ini.sh). Exits non-zero on any failure.
+# (scripts/fuzz-ini.sh), and builds, installs and checks the Debian package (scripts/test-package.sh).
+# Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/install-deps.sh" test
@@ -18,3 +19,5 @@ ctest --test-dir "$build" --output-on-failure --timeout 300 -j "$(nproc)"
 "$root/scripts/test-tsan.sh"
 # The settings file fuzzer: replays its seed corpus, then keeps mutating for a few seconds.
 "$root/scripts/fuzz-ini.sh" 20
+# The Debian package: built in Release, installed, run and its desktop files validated.
+"$root/scripts/test-package.sh"

@@ -51,6 +51,7 @@ enum class Iid {
   FileSinkFilter,
   FrameSource,
   DeviceControls,
+  ControlEvents,
 };
 
 // Base of every platform object. Interfaces derive from it virtually, so one object can implement many.
@@ -230,6 +231,25 @@ class IAMVideoProcAmp : public IRangedPropertyInterface {
 class IAMCameraControl : public IRangedPropertyInterface {
  public:
   static constexpr Iid kIid = Iid::AMCameraControl;
+};
+
+// Changes to a camera's properties made outside this program: by another program, or by the camera
+// itself (exposure under automatic control). Waiting is left to the caller's event loop, so the layer
+// needs no thread of its own for it.
+struct ChangedProperty {
+  Iid propertyInterface;  // Iid::AMVideoProcAmp or Iid::AMCameraControl
+  std::int32_t id;        // VideoProcAmp_* or CameraControl_*
+};
+
+class IControlEvents : public virtual Unknown {
+ public:
+  static constexpr Iid kIid = Iid::ControlEvents;
+  // The descriptor to wait on and the poll() event (POLLPRI or POLLIN) that says changes are pending.
+  // A camera that cannot report changes answers a failure.
+  virtual Result GetEventWait(int& fd, short& pollEvents) = 0;
+  // Takes every pending change; each property is named once, whether its value or its automatic mode
+  // changed. Nothing pending answers kOk with `out` empty; a camera that has gone answers a failure.
+  virtual Result TakeChangedProperties(std::vector<ChangedProperty>& out) = 0;
 };
 
 // Held by the camera component; no operation of it is used.

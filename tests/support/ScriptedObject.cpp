@@ -32,6 +32,7 @@ std::string IidName(platform::Iid iid) {
     case Iid::FileSinkFilter: return "FileSinkFilter";
     case Iid::FrameSource: return "FrameSource";
     case Iid::DeviceControls: return "DeviceControls";
+    case Iid::ControlEvents: return "ControlEvents";
   }
   return "Iid" + std::to_string(static_cast<int>(iid));
 }

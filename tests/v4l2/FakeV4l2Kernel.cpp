@@ -1,7 +1,9 @@
 #include "tests/v4l2/FakeV4l2Kernel.h"
 
 #include <fcntl.h>
+#include <sys/eventfd.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -70,6 +72,10 @@ std::uint32_t SizeImage(std::uint32_t pixelFormat, std::uint32_t width, std::uin
   }
 }
 
+bool IsEventRequest(unsigned long request) {
+  return request == VIDIOC_SUBSCRIBE_EVENT || request == VIDIOC_UNSUBSCRIBE_EVENT || request == VIDIOC_DQEVENT;
+}
+
 bool IsControlRequest(unsigned long request) {
   return request == VIDIOC_QUERYCTRL || request == VIDIOC_QUERY_EXT_CTRL || request == VIDIOC_QUERYMENU ||
          request == VIDIOC_G_CTRL || request == VIDIOC_S_CTRL;
@@ -81,6 +87,8 @@ std::uint32_t ControlIdOf(unsigned long request, const void* argument) {
   if (request == VIDIOC_QUERY_EXT_CTRL) return static_cast<const v4l2_query_ext_ctrl*>(argument)->id;
   if (request == VIDIOC_QUERYMENU) return static_cast<const v4l2_querymenu*>(argument)->id;
   if (request == VIDIOC_G_CTRL || request == VIDIOC_S_CTRL) return static_cast<const v4l2_control*>(argument)->id;
+  if (request == VIDIOC_SUBSCRIBE_EVENT || request == VIDIOC_UNSUBSCRIBE_EVENT)
+    return static_cast<const v4l2_event_subscription*>(argument)->id;
   return 0;
 }
 
@@ -207,6 +215,18 @@ void FakeCamera::SetValue(std::uint32_t controlId, std::int32_t value) {
   FakeControl* control = kernel_.cameras_[index_]->Control(controlId);
   if (control == nullptr) throw std::logic_error("the fake camera has no control " + std::to_string(controlId));
   control->value = value;
+  kernel_.QueueControlEventLocked(index_, controlId, V4L2_EVENT_CTRL_CH_VALUE, -1);
+}
+
+std::size_t FakeCamera::EventSubscriptions() const {
+  std::lock_guard lock(kernel_.mutex_);
+  std::size_t count = 0;
+  for (const auto& [fd, queue] : kernel_.events_) {
+    const auto descriptor = kernel_.descriptors_.find(fd);
+    if (descriptor != kernel_.descriptors_.end() && descriptor->second.camera == index_)
+      count += queue.controls.size();
+  }
+  return count;
 }
 
 bool FakeCamera::IsStreaming() const {
@@ -230,6 +250,8 @@ FakeV4l2Kernel::FakeV4l2Kernel() {
 }
 
 FakeV4l2Kernel::~FakeV4l2Kernel() {
+  for (const auto& [fd, queue] : events_)
+    if (queue.eventFd >= 0) ::close(queue.eventFd);
   std::error_code error;
   fs::remove_all(directory_, error);
 }
@@ -332,6 +354,10 @@ int FakeV4l2Kernel::Close(int fd) {
                                     [](const Buffer& buffer) { return buffer.mapped > 0; });
     if (!mapped) camera.buffers.clear();
   }
+  if (const auto queue = events_.find(fd); queue != events_.end()) {
+    if (queue->second.eventFd >= 0) ::close(queue->second.eventFd);
+    events_.erase(queue);
+  }
   descriptors_.erase(it);
   return 0;
 }
@@ -342,7 +368,108 @@ void FakeV4l2Kernel::UnplugLocked(Camera& camera) {
   camera.streaming = false;
   std::error_code error;
   for (const fs::path& file : camera.files) fs::remove(file, error);
+  // A waiting event loop wakes and learns from DQEVENT that the camera has gone.
+  for (auto& [fd, queue] : events_) {
+    const auto descriptor = descriptors_.find(fd);
+    if (descriptor != descriptors_.end() && cameras_[descriptor->second.camera].get() == &camera)
+      SignalEventsLocked(queue);
+  }
   changed_.notify_all();
+}
+
+void FakeV4l2Kernel::SignalEventsLocked(EventQueue& queue) const {
+  if (queue.eventFd < 0) return;
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = ::write(queue.eventFd, &one, sizeof one);
+}
+
+void FakeV4l2Kernel::QueueControlEventLocked(std::size_t camera, std::uint32_t control, std::uint32_t changes,
+                                             int exceptFd) {
+  // A master's change moves its slave's INACTIVE flag: the slave's subscribers hear of that too.
+  std::vector<ControlEvent> reported{{control, changes}};
+  for (const MasterRule& rule : kMasterRules)
+    if (rule.master == control) reported.push_back({rule.slave, V4L2_EVENT_CTRL_CH_FLAGS});
+  for (auto& [fd, queue] : events_) {
+    if (fd == exceptFd) continue;
+    const auto descriptor = descriptors_.find(fd);
+    if (descriptor == descriptors_.end() || descriptor->second.camera != camera) continue;
+    bool added = false;
+    for (const ControlEvent& event : reported) {
+      if (std::find(queue.controls.begin(), queue.controls.end(), event.control) == queue.controls.end()) continue;
+      // As the kernel: one event per control waits, carrying every kind of change since it was queued.
+      const auto waiting = std::find_if(queue.pending.begin(), queue.pending.end(),
+                                        [&](const ControlEvent& e) { return e.control == event.control; });
+      if (waiting != queue.pending.end()) {
+        waiting->changes |= event.changes;
+      } else {
+        queue.pending.push_back(event);
+        added = true;
+      }
+    }
+    if (added) SignalEventsLocked(queue);
+  }
+}
+
+platform::v4l2::V4l2Syscalls::EventWait FakeV4l2Kernel::EventSource(int fd) {
+  std::lock_guard lock(mutex_);
+  if (descriptors_.count(fd) == 0) return {-1, 0};
+  EventQueue& queue = events_[fd];
+  if (queue.eventFd < 0) {
+    queue.eventFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (!queue.pending.empty() || cameras_[descriptors_[fd].camera]->gone) SignalEventsLocked(queue);
+  }
+  return {queue.eventFd, POLLIN};
+}
+
+int FakeV4l2Kernel::EventIoctl(Camera& camera, int fd, unsigned long request, void* argument) {
+  switch (request) {
+    case VIDIOC_SUBSCRIBE_EVENT: {
+      const auto* subscription = static_cast<const v4l2_event_subscription*>(argument);
+      if (subscription->type != V4L2_EVENT_CTRL || camera.Control(subscription->id) == nullptr) return Fail(EINVAL);
+      std::vector<std::uint32_t>& controls = events_[fd].controls;
+      if (std::find(controls.begin(), controls.end(), subscription->id) == controls.end())
+        controls.push_back(subscription->id);
+      return 0;
+    }
+    case VIDIOC_UNSUBSCRIBE_EVENT: {
+      const auto* subscription = static_cast<const v4l2_event_subscription*>(argument);
+      EventQueue& queue = events_[fd];
+      const auto matches = [&](std::uint32_t control) {
+        return subscription->type == V4L2_EVENT_ALL || control == subscription->id;
+      };
+      std::erase_if(queue.controls, matches);
+      std::erase_if(queue.pending, [&](const ControlEvent& event) { return matches(event.control); });
+      return 0;
+    }
+    case VIDIOC_DQEVENT: {
+      EventQueue& queue = events_[fd];
+      if (queue.pending.empty()) return Fail(ENOENT);
+      const ControlEvent event = queue.pending.front();
+      queue.pending.pop_front();
+      auto* out = static_cast<v4l2_event*>(argument);
+      std::memset(out, 0, sizeof *out);
+      out->type = V4L2_EVENT_CTRL;
+      out->id = event.control;
+      out->u.ctrl.changes = event.changes;
+      if (const FakeControl* control = camera.Control(event.control)) {
+        out->u.ctrl.type = control->type;
+        out->u.ctrl.value = control->value;
+        out->u.ctrl.flags = control->flags | (camera.Inactive(control->id) ? V4L2_CTRL_FLAG_INACTIVE : 0u);
+        out->u.ctrl.minimum = static_cast<std::int32_t>(control->minimum);
+        out->u.ctrl.maximum = static_cast<std::int32_t>(control->maximum);
+        out->u.ctrl.step = static_cast<std::int32_t>(control->step);
+        out->u.ctrl.default_value = static_cast<std::int32_t>(control->defaultValue);
+      }
+      out->pending = static_cast<std::uint32_t>(queue.pending.size());
+      out->sequence = nextEventSequence_++;
+      if (queue.pending.empty() && queue.eventFd >= 0) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t drained = ::read(queue.eventFd, &count, sizeof count);
+      }
+      return 0;
+    }
+    default: return Fail(ENOTTY);
+  }
 }
 
 void FakeV4l2Kernel::StopStreamingLocked(Camera& camera) {
@@ -441,7 +568,14 @@ int FakeV4l2Kernel::HandleIoctl(int fd, const Descriptor& descriptor, unsigned l
   }
   if (IsControlRequest(request)) {
     if (descriptor.metadata) return Fail(ENOTTY);  // uvcvideo's metadata node has no control ioctls
-    return ControlIoctl(camera, request, argument);
+    const int result = ControlIoctl(camera, request, argument);
+    if (result == 0 && request == VIDIOC_S_CTRL)
+      QueueControlEventLocked(descriptor.camera, controlId, V4L2_EVENT_CTRL_CH_VALUE, fd);
+    return result;
+  }
+  if (IsEventRequest(request)) {
+    if (descriptor.metadata) return Fail(ENOTTY);
+    return EventIoctl(camera, fd, request, argument);
   }
   switch (request) {
     case VIDIOC_ENUM_FMT:
@@ -938,7 +1072,8 @@ std::string FakeV4l2Kernel::RequestName(unsigned long request) {
       {VIDIOC_S_PARM, "S_PARM"},             {VIDIOC_REQBUFS, "REQBUFS"},
       {VIDIOC_QUERYBUF, "QUERYBUF"},         {VIDIOC_QBUF, "QBUF"},
       {VIDIOC_DQBUF, "DQBUF"},               {VIDIOC_STREAMON, "STREAMON"},
-      {VIDIOC_STREAMOFF, "STREAMOFF"}};
+      {VIDIOC_STREAMOFF, "STREAMOFF"},       {VIDIOC_SUBSCRIBE_EVENT, "SUBSCRIBE_EVENT"},
+      {VIDIOC_UNSUBSCRIBE_EVENT, "UNSUBSCRIBE_EVENT"}, {VIDIOC_DQEVENT, "DQEVENT"}};
   const auto it = kNames.find(request);
   return it == kNames.end() ? "ioctl " + std::to_string(request) : it->second;
 }

@@ -12,7 +12,12 @@
 // - mmap streaming (REQBUFS / QUERYBUF / QBUF / DQBUF / STREAMON / STREAMOFF, poll) at the format's rate;
 // - a capture node and a metadata-only node per camera, udev's by-id and by-path links;
 // - unplugging: every call then fails with ENODEV and poll reports an error, at once or after a given
-//   number of ioctls.
+//   number of ioctls;
+// - control events: SUBSCRIBE_EVENT / UNSUBSCRIBE_EVENT / DQEVENT of V4L2_EVENT_CTRL per descriptor, one
+//   merged event per control as the kernel keeps them; a change made through one descriptor reaches the
+//   others only, a change "from another program" (SetValue) reaches them all, and a master's change also
+//   reports its slave (whose INACTIVE flag moved). EventSource answers an eventfd per descriptor that is
+//   readable while events are pending, and once the camera is unplugged.
 // Every call answers -1 with errno set, like the kernel. Calls are logged for the tests to read.
 //
 // The nodes and links are real files in a temporary directory of the kernel's own, so the backend's
@@ -22,6 +27,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -59,8 +65,10 @@ class FakeCamera {
   void SetOlderKernel(bool older);
 
   std::int32_t Value(std::uint32_t controlId) const;
-  // Another program (or the camera itself, in automatic mode) changed a control.
+  // Another program (or the camera itself, in automatic mode) changed a control; subscribers hear of it.
   void SetValue(std::uint32_t controlId, std::int32_t value);
+  // Control event subscriptions held on this camera's descriptors.
+  std::size_t EventSubscriptions() const;
   bool IsStreaming() const;
   std::uint32_t FramesDelivered() const;
 
@@ -105,6 +113,7 @@ class FakeV4l2Kernel final : public platform::v4l2::V4l2Syscalls {
   void* Mmap(void* address, std::size_t length, int protection, int flags, int fd, off_t offset) override;
   int Munmap(void* address, std::size_t length) override;
   int Poll(pollfd* fds, nfds_t count, int timeoutMs) override;
+  EventWait EventSource(int fd) override;
 
   // What happened.
   std::vector<IoctlRecord> Log() const;
@@ -129,6 +138,16 @@ class FakeV4l2Kernel final : public platform::v4l2::V4l2Syscalls {
     std::size_t camera = 0;
     bool metadata = false;
   };
+  struct ControlEvent {
+    std::uint32_t control = 0;
+    std::uint32_t changes = 0;  // V4L2_EVENT_CTRL_CH_*
+  };
+  // A descriptor's subscriptions and what is pending for it.
+  struct EventQueue {
+    std::vector<std::uint32_t> controls;
+    std::deque<ControlEvent> pending;
+    int eventFd = -1;  // made when asked for (EventSource)
+  };
 
   int Fail(int err) const;
   int HandleIoctl(int fd, const Descriptor& descriptor, unsigned long request, void* argument,
@@ -136,6 +155,10 @@ class FakeV4l2Kernel final : public platform::v4l2::V4l2Syscalls {
   int ControlIoctl(Camera& camera, unsigned long request, void* argument);
   int FormatIoctl(Camera& camera, bool metadata, unsigned long request, void* argument);
   int StreamIoctl(Camera& camera, int fd, unsigned long request, void* argument);
+  int EventIoctl(Camera& camera, int fd, unsigned long request, void* argument);
+  // Tells every descriptor of the camera subscribed to `control` (but `exceptFd`) that it changed.
+  void QueueControlEventLocked(std::size_t camera, std::uint32_t control, std::uint32_t changes, int exceptFd);
+  void SignalEventsLocked(EventQueue& queue) const;
   void UnplugLocked(Camera& camera);
   void StopStreamingLocked(Camera& camera);
   bool FrameDueLocked(const Camera& camera) const;
@@ -151,9 +174,11 @@ class FakeV4l2Kernel final : public platform::v4l2::V4l2Syscalls {
   std::map<std::string, std::size_t> nodes_;      // node path -> camera (+ metadata flag below)
   std::map<std::string, bool> metadataNodes_;
   std::map<int, Descriptor> descriptors_;
+  std::map<int, EventQueue> events_;  // by descriptor
   std::map<void*, std::size_t> mappings_;       // address -> length
   std::vector<IoctlRecord> log_;
   int nextFd_ = 100;
+  std::uint32_t nextEventSequence_ = 0;
   std::atomic<std::int64_t> controlReadDelayUs_{0};  // read outside the lock: the wait must not hold it
   unsigned nextNode_ = 0;
 };

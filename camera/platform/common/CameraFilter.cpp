@@ -50,6 +50,12 @@ Result CameraFilter::QueryInterface(Iid iid, std::shared_ptr<void>& out) {
     if (!HasPropertyFamily(PropertyFamilyOf(iid))) return kNoInterface;
     return MakePropertyTearOff(iid, shared_from_this(), *this, out);
   }
+  if (iid == Iid::ControlEvents) {
+    std::shared_ptr<IControlEvents> events = ControlEvents();
+    if (!events) return kNoInterface;
+    out = std::move(events);
+    return kOk;
+  }
   return AnswerInterfaces<IBaseFilter, IKsPropertySet, ISpecifyPropertyPages, IAMVideoControl, IDeviceControls>(
       this, iid, out);
 }

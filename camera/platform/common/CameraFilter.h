@@ -62,6 +62,8 @@ class CameraFilter : public FilterBase,
   virtual Result DescribeDeviceControls(std::vector<ControlClass>& out);
   virtual Result GetDeviceControl(std::uint32_t id, std::int64_t& value);
   virtual Result SetDeviceControl(std::uint32_t id, std::int64_t value);
+  // What IControlEvents answers: null (the default) for a camera that does not report outside changes.
+  virtual std::shared_ptr<IControlEvents> ControlEvents() { return nullptr; }
 
   // A stopped filter delivers nothing, whoever started its pin's stream.
   void OnStop() override;

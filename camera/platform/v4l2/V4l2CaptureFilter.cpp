@@ -1,6 +1,7 @@
 #include "camera/platform/v4l2/V4l2CaptureFilter.h"
 
 #include "camera/platform/v4l2/V4l2CapturePin.h"
+#include "camera/platform/v4l2/V4l2ControlEvents.h"
 #include "camera/platform/v4l2/V4l2Controls.h"
 #include "camera/platform/v4l2/V4l2PropertyAccess.h"
 #include "camera/platform/v4l2/V4l2PropertyMap.h"
@@ -37,6 +38,12 @@ Result V4l2CaptureFilter::GetDeviceControl(std::uint32_t id, std::int64_t& value
 
 Result V4l2CaptureFilter::SetDeviceControl(std::uint32_t id, std::int64_t value) {
   return SetV4l2Control(*device_, id, value);
+}
+
+std::shared_ptr<IControlEvents> V4l2CaptureFilter::ControlEvents() {
+  const std::lock_guard lock(eventsMutex_);
+  if (!events_) events_ = std::make_shared<V4l2ControlEvents>(device_);
+  return events_;
 }
 
 }  // namespace tavelo::platform::v4l2

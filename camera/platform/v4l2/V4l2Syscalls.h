@@ -1,8 +1,8 @@
 #pragma once
 
 // The seam between the V4L2 backend and the kernel: the six system calls the backend makes on a video
-// node. Everything above it is testable against a fake driver; RealV4l2Syscalls is the only code in the
-// tree that calls ::ioctl.
+// node, and where an event loop waits for the node's events. Everything above it is testable against a
+// fake driver; RealV4l2Syscalls is the only code in the tree that calls ::ioctl.
 //
 // Every call behaves like the system call it stands for: it answers -1 (MAP_FAILED for Mmap) and leaves
 // the reason in errno.
@@ -24,6 +24,15 @@ class V4l2Syscalls {
   virtual void* Mmap(void* address, std::size_t length, int protection, int flags, int fd, off_t offset) = 0;
   virtual int Munmap(void* address, std::size_t length) = 0;
   virtual int Poll(pollfd* fds, nfds_t count, int timeoutMs) = 0;
+
+  // Where code outside the backend (an event loop) waits for the node's subscribed events, and the poll()
+  // event that says one is pending. The kernel signals them on the node itself with POLLPRI; a fake
+  // driver, whose nodes are no descriptors, answers one of its own.
+  struct EventWait {
+    int fd;
+    short events;
+  };
+  virtual EventWait EventSource(int fd) { return {fd, POLLPRI}; }
 };
 
 // The kernel. A call interrupted by a signal (EINTR) is made again; any other failure is handed back.
