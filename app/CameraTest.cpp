@@ -160,23 +160,19 @@ void TFormMain::StopDevice() {
   }
 }
 
-void TFormMain::ButtonTestCamClick(QObject*) {
+// A click in the test area ends a showing test (the next tick stops the camera) or starts one.
+void TFormMain::ToggleCameraTest(const QString& hideTrace) {
   if (FLivecamForm && FLivecamForm->isVisible()) {
     FLivecamForm->hide();
-    Trace(QStringLiteral("Hide 3"));
+    Trace(hideTrace);
   } else {
     StartDevice();
   }
 }
 
-void TFormMain::Image1Click(QObject*) {
-  if (FLivecamForm && FLivecamForm->isVisible()) {
-    FLivecamForm->hide();
-    Trace(QStringLiteral("Hide 2"));
-  } else {
-    StartDevice();
-  }
-}
+void TFormMain::ButtonTestCamClick(QObject*) { ToggleCameraTest(QStringLiteral("Hide 3")); }
+
+void TFormMain::Image1Click(QObject*) { ToggleCameraTest(QStringLiteral("Hide 2")); }
 
 void TFormMain::ButtonTestCamMouseEnter(QObject*) { CameraCouldStartGlow->setEnabled(true); }
 

@@ -11,6 +11,7 @@
 
 #include "app/Autostart.h"
 #include "app/CommandLineOptions.h"
+#include "app/ErrorReport.h"
 #include "app/WatchCommand.h"
 #include "camera/CameraFailure.h"
 #include "camera/FCamera.h"
@@ -51,16 +52,7 @@ const TFVideoCaptureDevice* FindCamera(const TFVideoCaptureDevices& devices, con
 
 // A camera error as the command line reports it: its status from what the failure means for the camera.
 ECommandLineError CameraError(std::exception_ptr error, const QString& context) {
-  QString message;
-  try {
-    std::rethrow_exception(error);
-  } catch (const ECameraException& e) {
-    message = e.Message();
-  } catch (const std::exception& e) {
-    message = QString::fromLocal8Bit(e.what());
-  } catch (...) {
-    message = QStringLiteral("Unknown error");
-  }
+  QString message = ErrorMessage(error);
   if (!context.isEmpty()) message = context + QStringLiteral(": ") + message;
   switch (CameraFailureOf(error)) {
     case TFCameraFailure::cfDisconnected: return {ceNoSuchCamera, message};

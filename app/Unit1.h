@@ -109,6 +109,7 @@ class TFormMain : public TMainFormDesign {
   void StopDevice();
   void ButtonTestCamClick(QObject* Sender = nullptr);
   void Image1Click(QObject* Sender = nullptr);
+  void ToggleCameraTest(const QString& hideTrace);
   void ButtonTestCamMouseEnter(QObject* Sender = nullptr);
   void ButtonTestCamMouseLeave(QObject* Sender = nullptr);
   void ButtonStopCameraClick(QObject* Sender = nullptr);
