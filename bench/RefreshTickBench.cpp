@@ -62,7 +62,7 @@ void BM_Baseline_BareReReadOfTheSeventeenControls(benchmark::State& state) {
     const auto family = info.Interface == TFPropertyInterface::VideoProcAmp ? platform::PropertyFamily::VideoProcAmp
                                                                              : platform::PropertyFamily::CameraControl;
     const platform::v4l2::PropertyMapping* mapping = platform::v4l2::FindPropertyMapping(family, info.Id);
-    if (mapping && model.FindControl(mapping->valueControl)) controls.push_back(mapping->valueControl);
+    if (mapping && model.FindControl(mapping->valueControls[0])) controls.push_back(mapping->valueControls[0]);
   }
   rig.Kernel().SetControlReadDelay(DelayOf(state));
   for (auto _ : state) {

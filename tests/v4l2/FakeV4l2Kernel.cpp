@@ -22,7 +22,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// uvcvideo's master/slave pairs: the value control is inactive unless its master holds a manual value.
+// Master/slave pairs: the value control is inactive unless its master holds a manual value. A slave
+// with several rules follows the first master the camera has: sensor drivers tie EXPOSURE to the
+// EXPOSURE_AUTO menu when they have one, else to AUTOGAIN (one cluster with gain).
 struct MasterRule {
   std::uint32_t slave;
   std::uint32_t master;
@@ -35,6 +37,8 @@ constexpr MasterRule kMasterRules[] = {
     {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, false},
     {V4L2_CID_GAIN, V4L2_CID_AUTOGAIN, false},
     {V4L2_CID_BRIGHTNESS, V4L2_CID_AUTOBRIGHTNESS, false},
+    {V4L2_CID_EXPOSURE, V4L2_CID_EXPOSURE_AUTO, true},
+    {V4L2_CID_EXPOSURE, V4L2_CID_AUTOGAIN, false},
 };
 
 bool MasterIsManual(const MasterRule& rule, std::int32_t masterValue) {
@@ -151,13 +155,15 @@ struct FakeV4l2Kernel::Camera {
       if (control.id == id && (control.flags & V4L2_CTRL_FLAG_DISABLED) == 0) return &control;
     return nullptr;
   }
+  // The rule that decides a slave's state: the first whose master the camera has.
+  const MasterRule* GoverningRule(std::uint32_t slave) {
+    for (const MasterRule& rule : kMasterRules)
+      if (rule.slave == slave && Control(rule.master) != nullptr) return &rule;
+    return nullptr;
+  }
   bool Inactive(std::uint32_t id) {
-    for (const MasterRule& rule : kMasterRules) {
-      if (rule.slave != id) continue;
-      const FakeControl* master = Control(rule.master);
-      if (master != nullptr && !MasterIsManual(rule, master->value)) return true;
-    }
-    return false;
+    const MasterRule* rule = GoverningRule(id);
+    return rule != nullptr && !MasterIsManual(*rule, Control(rule->master)->value);
   }
   const FakeFormat* Format(std::uint32_t code) const {
     for (const FakeFormat& format : model.formats)
@@ -284,6 +290,8 @@ FakeCamera& FakeV4l2Kernel::Plug(const FakeCameraModel& model) {
   const auto link = [&](const char* kind, const std::string& name, const fs::path& target) {
     if (name.empty()) return;
     const fs::path path = directory_ / "v4l" / kind / name;
+    // udev points a name two devices share (twins without a serial number) at the newer one.
+    fs::remove(path);
     fs::create_symlink(fs::path("../..") / target.filename(), path);
     camera->files.push_back(path);
   };
@@ -388,7 +396,8 @@ void FakeV4l2Kernel::QueueControlEventLocked(std::size_t camera, std::uint32_t c
   // A master's change moves its slave's INACTIVE flag: the slave's subscribers hear of that too.
   std::vector<ControlEvent> reported{{control, changes}};
   for (const MasterRule& rule : kMasterRules)
-    if (rule.master == control) reported.push_back({rule.slave, V4L2_EVENT_CTRL_CH_FLAGS});
+    if (rule.master == control && cameras_[camera]->GoverningRule(rule.slave) == &rule)
+      reported.push_back({rule.slave, V4L2_EVENT_CTRL_CH_FLAGS});
   for (auto& [fd, queue] : events_) {
     if (fd == exceptFd) continue;
     const auto descriptor = descriptors_.find(fd);

@@ -34,8 +34,8 @@ const std::vector<ListingNames>& ListingTable() {
       {I::CameraControl, CameraControl_Pan, {"pan_absolute"}, {}},
       {I::CameraControl, CameraControl_Tilt, {"tilt_absolute"}, {}},
       {I::CameraControl, CameraControl_Zoom, {"zoom_absolute"}, {}},
-      {I::CameraControl, CameraControl_Exposure, {"exposure_absolute", "exposure_time_absolute"},
-       {"exposure_auto", "auto_exposure"}},
+      {I::CameraControl, CameraControl_Exposure, {"exposure_absolute", "exposure_time_absolute", "exposure"},
+       {"exposure_auto", "auto_exposure", "gain_automatic", "autogain"}},
       {I::CameraControl, CameraControl_Iris, {"iris_absolute"}, {}},
       {I::CameraControl, CameraControl_Focus, {"focus_absolute"}, {"focus_auto", "focus_automatic_continuous"}},
   };

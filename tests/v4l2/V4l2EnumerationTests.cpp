@@ -20,6 +20,37 @@ FakeCameraModel NamedCamera(const std::string& card, const std::string& byId, co
   return model;
 }
 
+// Identical cameras: with serial numbers each keeps its own by-id name; without, they share one that
+// udev points at the newer camera, so each goes by its port instead.
+TEST(V4l2EnumerationTest, IdenticalCamerasGoByIdOnlyWhenEachHasANameOfItsOwn) {
+  struct Case {
+    const char* name;
+    std::string firstById, secondById;
+    std::string expectedFirst, expectedSecond;  // under the device directory
+  };
+  const std::string portA = "pci-0000:00:14.0-usb-0:1:1.0-video-index0";
+  const std::string portB = "pci-0000:00:14.0-usb-0:2:1.0-video-index0";
+  const Case cases[] = {
+      {"serials", "usb-Cam_A1-video-index0", "usb-Cam_A2-video-index0", "/v4l/by-id/usb-Cam_A1-video-index0",
+       "/v4l/by-id/usb-Cam_A2-video-index0"},
+      {"one shared name", "usb-Cam-video-index0", "usb-Cam-video-index0", "/v4l/by-path/" + portA,
+       "/v4l/by-path/" + portB},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    V4l2TestRig rig;
+    rig.Kernel().Plug(NamedCamera("Cam", c.firstById, portA));
+    rig.Kernel().Plug(NamedCamera("Cam", c.secondById, portB));
+    rig.Kernel().Plug(NamedCamera("Other", "usb-Other-video-index0", "pci-0000:00:14.0-usb-0:3:1.0-video-index0"));
+    const auto devices = rig.ListDevices();
+    ASSERT_EQ(devices.size(), 3u);
+    const std::string dir = rig.Kernel().DeviceDirectory();
+    EXPECT_EQ(devices[0].devicePath, dir + c.expectedFirst);
+    EXPECT_EQ(devices[1].devicePath, dir + c.expectedSecond);
+    EXPECT_EQ(devices[2].devicePath, dir + "/v4l/by-id/usb-Other-video-index0");
+  }
+}
+
 TEST(V4l2EnumerationTest, ListsCaptureNodesOnlyWithTheirNamesInNodeOrder) {
   V4l2TestRig rig;
   rig.PlugProfile("hd-autofocus");               // video0 + metadata video1

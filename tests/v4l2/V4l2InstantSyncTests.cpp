@@ -93,6 +93,22 @@ TEST_F(V4l2ControlEventsTest, ChangesFromOutsideNameTheirPropertiesOnce) {
   }
 }
 
+// Where AUTOGAIN drives exposure too, one flip of it changes both rows.
+TEST(V4l2ControlEventsSharedSwitchTest, AnAutomaticSwitchOfTwoRowsNamesBoth) {
+  V4l2TestRig rig;
+  FakeCamera& camera = rig.PlugProfile("sensor-autogain");
+  const BoundCamera bound = rig.Bind("Simulated Bridge Camera");
+  std::shared_ptr<IControlEvents> events;
+  ASSERT_TRUE(platform::Succeeded(platform::QueryInterfaceAs(bound.filter, events)));
+  camera.SetValue(V4L2_CID_AUTOGAIN, 0);
+  std::vector<ChangedProperty> changed;
+  ASSERT_EQ(events->TakeChangedProperties(changed), platform::kOk);
+  std::vector<std::pair<Iid, std::int32_t>> named;
+  for (const ChangedProperty& p : changed) named.emplace_back(p.propertyInterface, p.id);
+  EXPECT_EQ(named, (std::vector<std::pair<Iid, std::int32_t>>{{Iid::AMVideoProcAmp, platform::VideoProcAmp_Gain},
+                                                             {Iid::AMCameraControl, platform::CameraControl_Exposure}}));
+}
+
 TEST_F(V4l2ControlEventsTest, TheWaitSignalsPendingChangesAndOwnWritesAreNotEchoed) {
   int fd = -1;
   short events = 0;

@@ -142,6 +142,7 @@ TEST_P(WindowActionTest, IssuesExactlyTheIoctlsV4l2Needs) {
 
 void ManualExposure(FakeCamera& camera) { camera.SetValue(V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_MANUAL); }
 void ManualWhiteBalance(FakeCamera& camera) { camera.SetValue(V4L2_CID_AUTO_WHITE_BALANCE, 0); }
+void ManualGain(FakeCamera& camera) { camera.SetValue(V4L2_CID_AUTOGAIN, 0); }
 
 const IoctlCase kIoctlCases[] = {
     {"PlainSlider", "hd-autofocus", TFPropertyInterface::VideoProcAmp, VideoProcAmp_Brightness, nullptr,
@@ -175,6 +176,31 @@ const IoctlCase kIoctlCases[] = {
     // Ticking a box that is already ticked writes nothing.
     {"TickAutoAgain", "hd-autofocus", TFPropertyInterface::CameraControl, CameraControl_Focus, nullptr,
      Action::TickAuto, 0, {"G_CTRL focus_auto", "G_CTRL focus_absolute", "G_CTRL focus_auto"}, V4L2_CID_FOCUS_AUTO, 1},
+    // Drivers outside uvcvideo: exposure is EXPOSURE, its mode either AUTOGAIN (shared with gain) or an
+    // EXPOSURE_AUTO menu whose only automatic item is "auto".
+    {"UntickExposureTiedToAutogain", "sensor-autogain", TFPropertyInterface::CameraControl, CameraControl_Exposure,
+     nullptr, Action::UntickAuto, 0,
+     {"G_CTRL gain_automatic", "G_CTRL exposure", "G_CTRL gain_automatic", "S_CTRL gain_automatic=0",
+      "S_CTRL exposure=256"},
+     V4L2_CID_AUTOGAIN, 0},
+    {"TickExposureTiedToAutogain", "sensor-autogain", TFPropertyInterface::CameraControl, CameraControl_Exposure,
+     ManualGain, Action::TickAuto, 0,
+     {"G_CTRL gain_automatic", "G_CTRL exposure", "G_CTRL gain_automatic", "S_CTRL gain_automatic=1"},
+     V4L2_CID_AUTOGAIN, 1},
+    {"SliderOnExposureTiedToManualGain", "sensor-autogain", TFPropertyInterface::CameraControl,
+     CameraControl_Exposure, ManualGain, Action::MoveSlider, 1000,
+     {"G_CTRL gain_automatic", "G_CTRL exposure", "G_CTRL gain_automatic", "S_CTRL exposure=1000"},
+     V4L2_CID_EXPOSURE, 1000},
+    {"TickSensorExposureMenu", "sensor-exposure-menu", TFPropertyInterface::CameraControl, CameraControl_Exposure,
+     ManualExposure, Action::TickAuto, 0,
+     {"G_CTRL auto_exposure", "G_CTRL exposure", "G_CTRL auto_exposure", "S_CTRL auto_exposure=0"},
+     V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_AUTO},
+    // Its gain has a switch of its own: exposure's mode is the menu, not AUTOGAIN.
+    {"UntickSensorExposureMenu", "sensor-exposure-menu", TFPropertyInterface::CameraControl,
+     CameraControl_Exposure, nullptr, Action::UntickAuto, 0,
+     {"G_CTRL auto_exposure", "G_CTRL exposure", "G_CTRL auto_exposure", "S_CTRL auto_exposure=1",
+      "S_CTRL exposure=120"},
+     V4L2_CID_AUTOGAIN, 1},
     {"PowerLineFrequency", "hd-autofocus", TFPropertyInterface::VideoProcAmp, VideoProcAmp_PowerLineFrequency,
      nullptr, Action::MoveSlider, 1, {"G_CTRL power_line_frequency", "S_CTRL power_line_frequency=1"},
      V4L2_CID_POWER_LINE_FREQUENCY, 1},

@@ -30,11 +30,11 @@ class V4l2TwinCamerasTest : public MainWindowTest {
 
 TEST_F(V4l2TwinCamerasTest, EachEntryOfTwoIdenticalWebcamsSetsUpItsOwnCamera) {
   FakeCameraModel first = LoadWebcamProfile("hd-autofocus");
-  // Without a serial number udev gives both cameras one by-id name, whose link then leads to one of them
-  // only; the by-path links, named after the USB ports, tell the two apart.
+  // Without a serial number udev gives both cameras one by-id name, whose link then leads to the newer
+  // one only, and to the other after a re-plug; the by-path links, named after the USB ports, tell the
+  // two apart for good.
   first.byIdName = "usb-Simulated_HD_Webcam-video-index0";
   FakeCameraModel second = first;
-  second.byIdName.clear();
   second.busInfo = "usb-0000:00:14.0-2";
   second.byPathName = "pci-0000:00:14.0-usb-0:2:1.0-video-index0";
   FakeCamera& cameraA = rig.Plug(first);
@@ -57,7 +57,7 @@ TEST_F(V4l2TwinCamerasTest, EachEntryOfTwoIdenticalWebcamsSetsUpItsOwnCamera) {
 
   // The first entry shows the first camera, untouched, and moves it alone.
   ClickEntry(window.ComboBoxCamera, 0);
-  EXPECT_TRUE(window.FCamera->DevicePath().endsWith(QString::fromStdString(first.byIdName)));
+  EXPECT_TRUE(window.FCamera->DevicePath().endsWith(QString::fromStdString(first.byPathName)));
   EXPECT_EQ(Row(Brightness).Controls.TrackBar->Value(), initial);
   const std::int32_t movedA = MoveBrightness(0.25);
   ASSERT_NE(movedA, initial);

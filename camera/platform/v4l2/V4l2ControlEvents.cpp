@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "camera/platform/v4l2/V4l2PropertyMap.h"
 
@@ -30,10 +31,17 @@ bool Subscribe(const V4l2Device& device, std::uint32_t control) {
 V4l2ControlEvents::V4l2ControlEvents(std::shared_ptr<V4l2Device> device) : device_(std::move(device)) {
   if (!device_->IsOpen()) return;
   // A control the driver lacks refuses its subscription; the others still report.
+  // Rows share some controls (AUTOGAIN); each is subscribed once, in the table's order.
+  std::vector<std::uint32_t> controls;
+  const auto add = [&](std::uint32_t control) {
+    if (control != 0 && std::ranges::find(controls, control) == controls.end()) controls.push_back(control);
+  };
   for (const PropertyMapping& mapping : PropertyMappings()) {
-    if (Subscribe(*device_, mapping.valueControl)) subscribed_ = true;
-    if (mapping.autoControl != 0 && Subscribe(*device_, mapping.autoControl)) subscribed_ = true;
+    for (const std::uint32_t control : mapping.valueControls) add(control);
+    for (const CompanionControl& companion : mapping.companions) add(companion.id);
   }
+  for (const std::uint32_t control : controls)
+    if (Subscribe(*device_, control)) subscribed_ = true;
 }
 
 V4l2ControlEvents::~V4l2ControlEvents() {
@@ -66,7 +74,8 @@ Result V4l2ControlEvents::TakeChangedProperties(std::vector<ChangedProperty>& ou
     if (Failed(r)) return r;
     if (event.type == V4L2_EVENT_CTRL) {
       for (const PropertyMapping& mapping : PropertyMappings()) {
-        if (event.id != mapping.valueControl && (mapping.autoControl == 0 || event.id != mapping.autoControl)) continue;
+        // A companion may drive more than one row (AUTOGAIN: gain and, on some drivers, exposure).
+        if (!mapping.Names(event.id)) continue;
         const ChangedProperty changed{InterfaceOf(mapping.family), mapping.id};
         const bool named = std::any_of(out.begin(), out.end(), [&](const ChangedProperty& p) {
           return p.propertyInterface == changed.propertyInterface && p.id == changed.id;

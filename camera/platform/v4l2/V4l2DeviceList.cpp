@@ -92,6 +92,28 @@ std::optional<V4l2DeviceIdentity> IdentityFromSysfs(const fs::path& sysfsDirecto
   return identity;
 }
 
+bool IsByIdPath(const fs::path& deviceDirectory, const std::string& path) {
+  return path.rfind((deviceDirectory / "v4l" / "by-id").string() + "/", 0) == 0;
+}
+
+// Identical cameras without a serial number share one by-id name, and udev points it at whichever was
+// plugged last, so it would follow the other camera after the next re-plug. A by-id link is kept only
+// while no other camera of the same name is without one; otherwise each of them goes by its port.
+void PreferPortPathsForTwins(const fs::path& deviceDirectory, std::vector<V4l2DeviceIdentity>& devices) {
+  std::vector<std::size_t> ambiguous;
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    if (!IsByIdPath(deviceDirectory, devices[i].devicePath)) continue;
+    for (std::size_t j = 0; j < devices.size(); ++j)
+      if (j != i && devices[j].friendlyName == devices[i].friendlyName &&
+          !IsByIdPath(deviceDirectory, devices[j].devicePath)) {
+        ambiguous.push_back(i);
+        break;
+      }
+  }
+  for (const std::size_t i : ambiguous)
+    if (auto byPath = LinkTo(deviceDirectory / "v4l" / "by-path", devices[i].node)) devices[i].devicePath = *byPath;
+}
+
 }  // namespace
 
 std::vector<V4l2DeviceIdentity> FindCaptureDevices(V4l2Syscalls& syscalls, const V4l2Locations& locations) {
@@ -125,6 +147,7 @@ std::vector<V4l2DeviceIdentity> FindCaptureDevices(V4l2Syscalls& syscalls, const
     if (!bus.empty()) identity.description += ", " + bus;
     devices.push_back(std::move(identity));
   }
+  PreferPortPathsForTwins(deviceDirectory, devices);
   return devices;
 }
 

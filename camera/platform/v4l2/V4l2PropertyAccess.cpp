@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <limits>
 #include <optional>
+#include <span>
 
 #include "camera/platform/Interfaces.h"
 #include "camera/platform/v4l2/V4l2Errors.h"
@@ -19,22 +20,36 @@ struct ResolvedProperty {
   AutoKind kind = AutoKind::None;
 };
 
+// The first of `candidates` the driver has; an error other than "no such control" stops the search.
+Result FindFirstPresent(V4l2Device& device, std::span<const std::uint32_t> candidates, bool askDriver,
+                        std::optional<V4l2ControlInfo>& found, std::size_t& index) {
+  found.reset();
+  for (index = 0; index < candidates.size() && candidates[index] != 0; ++index) {
+    V4l2ControlInfo info;
+    const Result r = device.QueryControl(candidates[index], info, askDriver);
+    if (Succeeded(r)) {
+      found = info;
+      return kOk;
+    }
+    if (r != kErrorNotFound) return r;
+  }
+  return kOk;
+}
+
 // Get and Set use what the driver said before: the controls of a node do not change, and a slider move
 // should cost only the ioctls that read and write values. GetRange asks again (`askDriver`), so reading a
 // range also tells whether the camera is still there.
 Result Resolve(V4l2Device& device, const PropertyMapping& mapping, ResolvedProperty& out, bool askDriver = false) {
   out = ResolvedProperty{};
-  out.kind = mapping.autoKind;
-  V4l2ControlInfo info;
-  Result r = device.QueryControl(mapping.valueControl, info, askDriver);
-  if (Succeeded(r)) out.value = info;
-  else if (r != kErrorNotFound) return r;
+  std::size_t index = 0;
+  if (const Result r = FindFirstPresent(device, mapping.valueControls, askDriver, out.value, index); Failed(r))
+    return r;
 
-  if (mapping.autoControl != 0) {
-    r = device.QueryControl(mapping.autoControl, info, askDriver);
-    if (Succeeded(r)) out.companion = info;
-    else if (r != kErrorNotFound) return r;
-  }
+  std::array<std::uint32_t, kMaxAlternatives> companionIds{};
+  std::ranges::transform(mapping.companions, companionIds.begin(), &CompanionControl::id);
+  if (const Result r = FindFirstPresent(device, companionIds, askDriver, out.companion, index); Failed(r)) return r;
+  if (out.companion) out.kind = mapping.companions[index].kind;
+
   if (!out.value && !out.companion) return kErrorNotFound;
   return kOk;
 }
