@@ -12,6 +12,7 @@
 #include "app/Autostart.h"
 #include "app/CommandLineOptions.h"
 #include "app/ErrorReport.h"
+#include "app/RecordCommand.h"
 #include "app/WatchCommand.h"
 #include "camera/CameraFailure.h"
 #include "camera/FCamera.h"
@@ -24,6 +25,7 @@
 namespace {
 
 using TAction = TCommandLineRequest::TAction;
+using TListKind = TCommandLineRequest::TListKind;
 
 // A failure the command line explains itself, with the status it ends with.
 struct ECommandLineError {
@@ -70,11 +72,14 @@ class TCommandLineRun {
   int Run(const TCommandLineRequest& request) {
     switch (request.Action) {
       case TAction::caHelp: break;  // answered without a camera
-      case TAction::caList: List(request.Json); return ceOk;
+      case TAction::caList: List(request.List, request.Json); return ceOk;
       case TAction::caGet: Select(request.Camera); Get(request.Get, request.Json); return ceOk;
       case TAction::caSet: Select(request.Camera); return Set(request.Set);
       case TAction::caSave: Select(request.Camera); Save(request.File); return ceOk;
       case TAction::caLoad: Select(request.Camera); return Load(request.File);
+      case TAction::caRecord:
+        Select(request.Camera);
+        return RunRecordCommand(FCamera, FDevice, request.File, request.Record, FOut, FErr);
       case TAction::caWatch:
       case TAction::caInstallAutostart:
       case TAction::caRemoveAutostart:
@@ -85,7 +90,16 @@ class TCommandLineRun {
   }
 
  private:
-  void List(bool json) {
+  void List(TListKind kind, bool json) {
+    switch (kind) {
+      case TListKind::lkCameras: return ListCameras(json);
+      case TListKind::lkAudio: return ListAudioInputs(json);
+      case TListKind::lkCompressors: return ListNames(FCamera.Compressors(), json);
+      case TListKind::lkAudioCompressors: return ListNames(FCamera.AudioCompressors(), json);
+    }
+  }
+
+  void ListCameras(bool json) {
     const TFVideoCaptureDevices devices = FCamera.Devices();
     if (json) {
       QJsonArray cameras;
@@ -102,10 +116,36 @@ class TCommandLineRun {
     }
   }
 
+  void ListAudioInputs(bool json) {
+    const TFAudioCaptureDevices devices = FCamera.AudioCaptureDevices();
+    if (json) {
+      QJsonArray inputs;
+      for (const TFAudioCaptureDevice& device : devices) {
+        inputs.append(QJsonObject{{QStringLiteral("name"), device.Name},
+                                  {QStringLiteral("description"), device.Description},
+                                  {QStringLiteral("waveInId"), device.WaveInID}});
+      }
+      FOut << QJsonDocument(inputs).toJson(QJsonDocument::Indented);
+      return;
+    }
+    for (const TFAudioCaptureDevice& device : devices) FOut << device.Name << '\t' << device.Description << '\n';
+  }
+
+  void ListNames(const std::vector<QString>& names, bool json) {
+    if (json) {
+      QJsonArray array;
+      for (const QString& name : names) array.append(QJsonObject{{QStringLiteral("name"), name}});
+      FOut << QJsonDocument(array).toJson(QJsonDocument::Indented);
+      return;
+    }
+    for (const QString& name : names) FOut << name << '\n';
+  }
+
   void Select(const QString& wanted) {
     const TFVideoCaptureDevices devices = FCamera.Devices();
     const TFVideoCaptureDevice* device = FindCamera(devices, wanted);
     if (!device) throw ECommandLineError{ceNoSuchCamera, QStringLiteral("No camera \"%1\" (see --list)").arg(wanted)};
+    FDevice = *device;
     FCameraName = device->Name;
     FCamera.SelectDevice(device->Name, device->Path);
   }
@@ -212,6 +252,7 @@ class TCommandLineRun {
   TFCamera FCamera;
   QTextStream& FOut;
   QTextStream& FErr;
+  TFVideoCaptureDevice FDevice;
   QString FCameraName;
 };
 

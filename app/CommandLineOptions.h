@@ -27,14 +27,29 @@ struct TPropertyChange {
   std::variant<TAutomatic, TValue, TFPowerLineFrequency> Change;
 };
 
+// What "--record FILE" asks for besides the camera and the file.
+struct TRecordRequest {
+  TFMediaType Container = TFMediaType::mtAvi;  // from the file's extension
+  double Seconds = 0;
+  QString Compressor;       // empty: the camera's stream as it comes
+  QString Audio;            // empty: no sound
+  QString AudioCompressor;  // empty: PCM
+};
+
 struct TCommandLineRequest {
-  enum class TAction { caHelp, caList, caGet, caSet, caSave, caLoad, caWatch, caInstallAutostart, caRemoveAutostart };
+  enum class TAction {
+    caHelp, caList, caGet, caSet, caSave, caLoad, caRecord, caWatch, caInstallAutostart, caRemoveAutostart
+  };
+  // What --list lists.
+  enum class TListKind { lkCameras, lkAudio, lkCompressors, lkAudioCompressors };
   TAction Action = TAction::caHelp;
+  TListKind List = TListKind::lkCameras;
   bool Json = false;
   QString Camera;                                     // a listed name or a device path
   std::vector<std::optional<TFCameraProperty>> Get;  // empty for all; an empty entry is the frequency
   std::vector<TPropertyChange> Set;
   QString File;
+  TRecordRequest Record;
 };
 
 // True when the words are for the command line rather than the window.

@@ -2,12 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSocketNotifier>
 #include <QStringList>
-
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <exception>
 #include <optional>
@@ -15,6 +10,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ErrorReport.h"
+#include "app/StopSignals.h"
 #include "camera/CameraErrors.h"
 #include "camera/FCamera.h"
 #include "settings/CameraSettingsFile.h"
@@ -47,40 +43,6 @@ QString RefusalSummary(const TRefusedSettings& refused) {
 }
 
 QString Where(const TFVideoCaptureDevice& device) { return QStringLiteral("%1 (%2)").arg(device.Name, device.Path); }
-
-// SIGINT and SIGTERM turned into an event for the loop: the handler may only write to a descriptor, the
-// loop hears it and quits, so the watch ends with its objects destroyed in order.
-class TStopSignals {
- public:
-  TStopSignals() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gPipe) != 0) return;
-    FNotifier.emplace(gPipe[0], QSocketNotifier::Read);
-    QObject::connect(&*FNotifier, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
-    struct sigaction action = {};
-    action.sa_handler = &Stop;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-  }
-  ~TStopSignals() {
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
-    FNotifier.reset();
-    ::close(gPipe[0]);
-    ::close(gPipe[1]);
-  }
-  TStopSignals(const TStopSignals&) = delete;
-  TStopSignals& operator=(const TStopSignals&) = delete;
-
- private:
-  static void Stop(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(gPipe[1], &byte, 1);
-  }
-  static inline int gPipe[2] = {-1, -1};
-  std::optional<QSocketNotifier> FNotifier;
-};
 
 }  // namespace
 
@@ -182,7 +144,7 @@ int RunWatchCommand(const QString& file, std::shared_ptr<tavelo::platform::Captu
 #ifdef __linux__
   if (platform->Name() == "v4l2") hotplug = tavelo::platform::v4l2::OpenDeviceHotplug();
 #endif
-  const TStopSignals stopSignals;
+  const TStopSignals stopSignals([] { QCoreApplication::quit(); });
   TSettingsWatch watch(file, std::move(platform), std::move(hotplug), out, err);
   // Started from the loop, so a signal arriving during the first applications is heard at once after.
   QTimer::singleShot(0, &watch, [&watch] { watch.Start(); });

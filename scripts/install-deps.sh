@@ -7,12 +7,15 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-svg-dev libqt6svg6
   libjpeg62-turbo-dev libudev-dev
+  libavformat-dev libavcodec-dev libavdevice-dev libswscale-dev libswresample-dev libavutil-dev
   fonts-crosextra-carlito
 )
 if [[ "${1:-run}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev libx11-dev xvfb xauth clang libclang-rt-14-dev)
   # Building and checking the Debian package (scripts/test-package.sh).
   packages+=(dpkg-dev file desktop-file-utils appstream procps)
+  # Capture files are checked with FFmpeg's own prober.
+  packages+=(ffmpeg)
 fi
 
 missing=()

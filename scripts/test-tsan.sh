@@ -10,6 +10,7 @@ build="$root/build/tsan"
 # Test suites whose code runs on more than one thread; every other suite stays single-threaded.
 suites=(
   GraphRig SimulatedFaults                         # platform_tests: grabber, renderer, simulated streamer
+  MuxRig CaptureRig                                # platform_tests: capture file writer thread, unplug mid-recording
   OnSimulated Objects ReleaseWhileNotifying Graph  # camera_tests: TFCamera's graph and frame callback
   StartStopCycles                                  # camera_tests: start/stop cycles on both paths while frames flow
   V4l2StreamingTest V4l2GraphTest FakeKernelTest   # v4l2_tests: streaming on the fake kernel

@@ -68,10 +68,13 @@ inline constexpr Guid MediaSubtypeRGB32{0xE436EB7E, 0x524F, 0x11CE, {0x9F, 0x53,
 inline constexpr Guid MediaSubtypeYUY2 = FourCCSubtype(MakeFourCC('Y', 'U', 'Y', '2'));
 inline constexpr Guid MediaSubtypeMJPG = FourCCSubtype(MakeFourCC('M', 'J', 'P', 'G'));
 inline constexpr Guid MediaSubtypeNV12 = FourCCSubtype(MakeFourCC('N', 'V', '1', '2'));
+// Audio subtypes are the wave format tag in the first field of the same base identifier.
+inline constexpr Guid MediaSubtypePCM = FourCCSubtype(0x0001);
 
 // Format types.
 inline constexpr Guid FormatVideoInfo{0x05589F80, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
 inline constexpr Guid FormatVideoInfo2{0xF72A76A0, 0xEB0A, 0x11D0, {0xAC, 0xE4, 0x00, 0x00, 0xC0, 0xCC, 0x16, 0xBA}};
+inline constexpr Guid FormatWaveFormatEx{0x05589F81, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
 
 // Kernel-streaming property sets of the camera filter.
 inline constexpr Guid PropSetIdVidcapCameraControlFlash{0x785E8F49, 0x63A2, 0x4144, {0xAB, 0x70, 0xFF, 0xB2, 0x78, 0xFA, 0x26, 0xCE}};

@@ -52,6 +52,7 @@ enum class Iid {
   FrameSource,
   DeviceControls,
   ControlEvents,
+  CaptureFileStatus,
 };
 
 // Base of every platform object. Interfaces derive from it virtually, so one object can implement many.
@@ -286,6 +287,8 @@ class IMediaSample : public virtual Unknown {
   virtual const std::uint8_t* Data() const = 0;
   virtual std::int32_t ActualDataLength() const = 0;
   virtual double SampleTime() const = 0;  // seconds since the stream started
+  // False for a compressed frame that needs earlier ones to be decoded; camera frames stand alone.
+  virtual bool IsSyncPoint() const { return true; }
 };
 
 // What a capture pin delivers frames to. Runs on the backend's streaming thread.
@@ -339,6 +342,25 @@ class IFileSinkFilter : public virtual Unknown {
  public:
   static constexpr Iid kIid = Iid::FileSinkFilter;
   virtual Result GetCurFile(std::string& fileName) = 0;
+};
+
+// How a capture file is doing, for a progress line: answered by the multiplexer SetOutputFileName made.
+struct CaptureFileProgress {
+  bool recording = false;               // the file is open: from Run until the stop that finishes it
+  std::uint64_t videoFramesWritten = 0;
+  std::uint64_t audioBlocksWritten = 0;
+  std::uint64_t dropped = 0;            // frames and sound blocks that came faster than the disk took them
+  std::uint64_t bytesWritten = 0;
+  double secondsWritten = 0;            // media time of the newest packet written
+  Result lastError = kOk;               // what ended the last recording early (kOk: nothing did)
+  std::string lastErrorText;            // the same, readable, with the detail the code cannot carry
+};
+
+// Safe to ask from any thread, as often as wanted.
+class ICaptureFileStatus : public virtual Unknown {
+ public:
+  static constexpr Iid kIid = Iid::CaptureFileStatus;
+  virtual Result GetProgress(CaptureFileProgress& out) = 0;
 };
 
 class ICaptureGraphBuilder2 : public virtual Unknown {

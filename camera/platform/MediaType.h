@@ -50,6 +50,20 @@ static_assert(sizeof(VideoInfoHeader) == 88);
 static_assert(offsetof(VideoInfoHeader, bmiHeader) == 48);
 constexpr std::uint32_t kVideoInfoHeaderSize = sizeof(VideoInfoHeader);
 
+// The wave format block of an audio media type (FormatWaveFormatEx): 18 bytes, packed as stored in files.
+#pragma pack(push, 1)
+struct WaveFormatEx {
+  std::uint16_t wFormatTag = 1;  // 1: PCM
+  std::uint16_t nChannels = 0;
+  std::uint32_t nSamplesPerSec = 0;
+  std::uint32_t nAvgBytesPerSec = 0;
+  std::uint16_t nBlockAlign = 0;
+  std::uint16_t wBitsPerSample = 0;
+  std::uint16_t cbSize = 0;  // bytes of codec data that follow the block
+};
+#pragma pack(pop)
+static_assert(sizeof(WaveFormatEx) == 18);
+
 struct AmMediaType {
   Guid majortype;
   Guid subtype;

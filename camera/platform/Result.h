@@ -51,6 +51,14 @@ constexpr Result kErrorNoFrameYet = static_cast<Result>(0x8004025Fu);  // nothin
 constexpr Result kErrorDeviceInUse = static_cast<Result>(0x80040228u);
 constexpr Result kErrorNoDevice = static_cast<Result>(0x80040256u);    // the device went away
 constexpr Result kErrorNoPropertyPages = static_cast<Result>(0x80040265u);
+// Capture files.
+constexpr Result kErrorFileTypeNotSupported = static_cast<Result>(0x80040290u);
+constexpr Result kErrorBadFileName = static_cast<Result>(0x80040291u);
+constexpr Result kErrorVideoNeedsCompressor = static_cast<Result>(0x80040292u);
+constexpr Result kErrorAudioNeedsCompressor = static_cast<Result>(0x80040293u);
+constexpr Result kErrorDiskFull = static_cast<Result>(0x80040294u);
+constexpr Result kErrorFileWrite = static_cast<Result>(0x80040295u);
+constexpr Result kErrorCompressorFailed = static_cast<Result>(0x80040296u);
 constexpr Result kStillTransitioning = 0x00040237;                       // success: state change under way
 
 // errno values of the Linux backend keep their number in a facility of their own.

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "camera/FCamera.h"
+#include "camera/platform/common/PcmFormat.h"
 #include "camera/platform/simulated/SimulatedPlatform.h"
+#include "tests/support/MediaFileProbe.h"
 
 namespace tavelo::camera_tests {
 namespace {
@@ -42,6 +45,27 @@ TEST_F(OnSimulated, ListsTheCamerasAndSelectsByNameOrPath) {
   camera->SetDeviceName(devices[1].Path);
   EXPECT_NE(camera->CaptureFilter(), nullptr);
   EXPECT_TRUE(camera->HueSupported());
+}
+
+TEST_F(OnSimulated, ListsTheMicrophoneWhoseFilterDeliversPcm) {
+  const TFAudioCaptureDevices microphones = camera->AudioCaptureDevices();
+  ASSERT_EQ(microphones.size(), 1u);
+  EXPECT_EQ(microphones[0].Name, kSimulatedMicrophoneName);
+  EXPECT_EQ(microphones[0].Description, "Simulated audio input");
+  EXPECT_EQ(microphones[0].WaveInID, 0);
+
+  const auto filter = camera->GetAudioCaptureDevice(kSimulatedMicrophoneName);
+  ASSERT_NE(filter, nullptr);
+  std::shared_ptr<IEnumPins> pins;
+  ASSERT_EQ(filter->EnumPins(pins), kOk);
+  std::shared_ptr<IPin> pin;
+  ASSERT_EQ(pins->Next(pin), kOk);
+  std::shared_ptr<IFrameSource> source;
+  ASSERT_EQ(QueryInterfaceAs(pin, source), kOk);
+  OwnedMediaType type;
+  ASSERT_EQ(source->GetStreamMediaType(type.Receive()), kOk);
+  EXPECT_EQ(type.Get().majortype, guids::MediaTypeAudio);
+  EXPECT_TRUE(PcmFormatOf(type.Get()).has_value());
 }
 
 TEST_F(OnSimulated, PropertyWritesReachTheDriver) {
@@ -90,6 +114,58 @@ TEST_F(OnSimulated, TheGrabberGraphDeliversFramesUntilDeactivated) {
   std::this_thread::sleep_for(100ms);
   EXPECT_EQ(frames, afterDeactivation);
   EXPECT_FALSE(platform->IsStreaming("sim://hd-webcam"));
+}
+
+TEST_F(OnSimulated, RecordsBesideTheGrabberAndDeactivationFinishesTheFile) {
+  const auto path = (std::filesystem::path(::testing::TempDir()) / "tavelo-component.avi").string();
+  std::filesystem::remove(path);
+  std::atomic<int> frames{0};
+  camera->SetOnImageAvailable({[&](TFCamera*, double) { ++frames; }, &frames});
+  camera->SetCaptureType(TFCaptureType::ctGrabber);
+  camera->SetOutputFileName(QString::fromStdString(path));
+  camera->SetOutputFileType(TFMediaType::mtAvi);
+  camera->SetCompressorName("Motion JPEG");
+  camera->SetAudioDeviceName(kSimulatedMicrophoneName);
+  camera->SetAudioCompressorName("PCM 16-bit");
+  camera->SetActive(true);
+  camera->Run();
+  std::this_thread::sleep_for(1s);
+  camera->SetActive(false);
+
+  // One capture pin fed both the grabber and the file.
+  EXPECT_GE(frames, 15);
+  const auto file = platform::testing::ProbeMediaFile(path);
+  ASSERT_TRUE(file.opened) << file.error;
+  const auto* video = file.Find("video");
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ(video->codec, "mjpeg");
+  EXPECT_GE(video->packets, 15);
+  EXPECT_EQ(file.decodedFrames, video->packets);
+  ASSERT_NE(file.Find("audio"), nullptr);
+  EXPECT_EQ(file.Find("audio")->codec, "pcm_s16le");
+}
+
+TEST_F(OnSimulated, ACaptureFileThatCannotBeMadeFailsActivationWithItsReason) {
+  camera->SetCaptureType(TFCaptureType::ctGrabber);
+  camera->SetOutputFileName("/nonexistent-tavelo-folder/out.asf");
+  try {
+    camera->SetActive(true);
+    ADD_FAILURE() << "activated";
+  } catch (const EOleSysError& error) {
+    EXPECT_EQ(error.ErrorCode(), kErrorBadFileName);
+    EXPECT_EQ(error.Message().toStdString(), platform->GetErrorText(kErrorBadFileName));
+  }
+  EXPECT_FALSE(camera->Active());
+
+  camera->SetOutputFileName(QString::fromStdString(::testing::TempDir() + "/tavelo-unknown-codec.asf"));
+  camera->SetCompressorName("No Such Codec");
+  try {
+    camera->SetActive(true);
+    ADD_FAILURE() << "activated";
+  } catch (const EFCameraError& error) {
+    EXPECT_EQ(error.Message(), "Cannot retrieve 'Compressor IBaseFilter' interface");
+  }
+  EXPECT_FALSE(camera->Active());
 }
 
 }  // namespace

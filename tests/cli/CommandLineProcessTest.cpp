@@ -17,20 +17,22 @@ struct ProgramRun {
   QString err;
 };
 
-// The program on the simulated cameras, with no display to be had.
-void StartProgram(QProcess& program, const QStringList& arguments) {
+// The program on the simulated cameras, with no display to be had. Their state is kept in `stateFolder`;
+// by default nowhere, so no run sees what another left (nor the user's own cameras' state).
+void StartProgram(QProcess& program, const QStringList& arguments, const QString& stateFolder = "off") {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(display);
   environment.insert("QT_QPA_PLATFORM", "");
   environment.insert("TAVELO_CAPTURE", "simulated");
   environment.remove("TAVELO_SIMULATED");
+  environment.insert("TAVELO_SIMULATED_STATE", stateFolder);
   program.setProcessEnvironment(environment);
   program.start(QStringLiteral(TAVELO_PROGRAM), arguments);
 }
 
-ProgramRun RunProgram(const QStringList& arguments) {
+ProgramRun RunProgram(const QStringList& arguments, const QString& stateFolder = "off") {
   QProcess program;
-  StartProgram(program, arguments);
+  StartProgram(program, arguments, stateFolder);
   ProgramRun run;
   if (!program.waitForFinished(30000)) {
     program.kill();
@@ -57,6 +59,21 @@ TEST(CommandLineProgramTest, RunsWithoutADisplay) {
   const ProgramRun wrong = RunProgram({"--brightness"});
   EXPECT_EQ(wrong.exit, ceBadArgument);
   EXPECT_EQ(wrong.err, "Unknown option \"--brightness\" (see --help)\n");
+}
+
+// A simulated camera keeps its values from one run to the next, as a real one keeps them in its driver.
+TEST(CommandLineProgramTest, ASimulatedCameraKeepsItsValuesBetweenRuns) {
+  QTemporaryDir state;
+  const QStringList camera = {"--camera", "Simulated HD Webcam"};
+  const ProgramRun set = RunProgram(camera + QStringList{"--set", "brightness=140"}, state.path());
+  EXPECT_EQ(set.exit, ceOk) << set.err.toStdString();
+  const ProgramRun get = RunProgram(camera + QStringList{"--get", "brightness"}, state.path());
+  EXPECT_EQ(get.exit, ceOk) << get.err.toStdString();
+  const ProgramRun forgetting = RunProgram(camera + QStringList{"--get", "brightness"});
+  EXPECT_EQ(forgetting.exit, ceOk) << forgetting.err.toStdString();
+  EXPECT_TRUE(get.out.contains("140")) << get.out.toStdString();
+  EXPECT_FALSE(forgetting.out.contains("140")) << forgetting.out.toStdString();
+  EXPECT_TRUE(forgetting.out.contains("128")) << forgetting.out.toStdString();
 }
 
 // --watch runs until it is told to stop, as a service manager tells it, and then ends cleanly.

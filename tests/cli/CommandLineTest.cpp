@@ -40,25 +40,14 @@ constexpr DriverProperty kFrequency{PropertyFamily::VideoProcAmp, platform::Vide
 constexpr DriverProperty kExposure{PropertyFamily::CameraControl, platform::CameraControl_Exposure};
 constexpr DriverProperty kFocus{PropertyFamily::CameraControl, platform::CameraControl_Focus};
 
-class CommandLineTest : public ::testing::Test {
+class CommandLineTest : public SimulatedCamerasTest {
  protected:
-  void SetUp() override {
-    std::string error;
-    cameras = platform::CreateSimulatedPlatform({"hd-autofocus", "laptop"}, &error);
-    ASSERT_NE(cameras, nullptr) << error;
-    ASSERT_TRUE(folder.isValid());
-  }
-
   CommandLineRun Run(const QStringList& arguments) { return RunCli(cameras, arguments); }
   CommandLineRun OnHd(QStringList arguments) { return Run(QStringList{"--camera", kHd} + arguments); }
 
   platform::PropertyState Driver(DriverProperty property, const std::string& device = kHdPath) const {
     return cameras->ReadProperty(device, property.family, property.id).value();
   }
-  QString File(const QString& name) const { return folder.filePath(name); }
-
-  std::shared_ptr<platform::SimulatedPlatform> cameras;
-  QTemporaryDir folder;
 };
 
 TEST_F(CommandLineTest, ListNamesEveryCameraWithItsPathAndDriver) {

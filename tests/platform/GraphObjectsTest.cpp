@@ -521,13 +521,51 @@ TEST_F(GraphRig, FindInterfaceLooksInTheFilterThenInItsPins) {
   EXPECT_EQ(found, nullptr);
 }
 
-TEST_F(GraphRig, TheCaptureFileIsNotAvailableAndSaysSo) {
+TEST_F(GraphRig, AnOutputFileNeedsAKnownContainerAndAFolderThatExists) {
+  struct Case {
+    const char* what;
+    Guid subtype;
+    std::string fileName;
+    Result expected;
+  };
+  const std::string folder = ::testing::TempDir();
+  std::vector<std::shared_ptr<IBaseFilter>> before;
+  graph_->EnumFilters(before);
+  for (const Case& c : {Case{"a still-image subtype", guids::MediaSubtypeMJPG, folder + "/out.avi", kErrorFileTypeNotSupported},
+                        Case{"no name", guids::MediaSubtypeAvi, "", kErrorBadFileName},
+                        Case{"a missing folder", guids::MediaSubtypeAsf, folder + "/no-such-folder/out.asf", kErrorBadFileName},
+                        Case{"a folder", guids::MediaSubtypeAvi, folder, kErrorBadFileName}}) {
+    std::shared_ptr<IBaseFilter> multiplexer;
+    std::shared_ptr<IFileSinkFilter> fileSink;
+    EXPECT_EQ(builder_->SetOutputFileName(c.subtype, c.fileName, multiplexer, fileSink), c.expected) << c.what;
+    EXPECT_EQ(multiplexer, nullptr) << c.what;
+    EXPECT_FALSE(platform_->GetErrorText(c.expected).empty()) << c.what;
+  }
+  std::vector<std::shared_ptr<IBaseFilter>> after;
+  graph_->EnumFilters(after);
+  EXPECT_EQ(after, before) << "a refused file adds nothing to the graph";
+
+  // A good name gives one filter that is multiplexer and file sink at once, in the graph as "Mux".
   std::shared_ptr<IBaseFilter> multiplexer;
   std::shared_ptr<IFileSinkFilter> fileSink;
-  EXPECT_EQ(builder_->SetOutputFileName(guids::MediaSubtypeAvi, "/tmp/out.avi", multiplexer, fileSink),
-            kNotImplemented);
-  EXPECT_EQ(multiplexer, nullptr);
-  EXPECT_NE(platform_->GetErrorText(kNotImplemented).find("capture file"), std::string::npos);
+  ASSERT_EQ(builder_->SetOutputFileName(guids::MediaSubtypeAvi, folder + "/out.avi", multiplexer, fileSink), kOk);
+  std::string current;
+  ASSERT_EQ(fileSink->GetCurFile(current), kOk);
+  EXPECT_EQ(current, folder + "/out.avi");
+  FilterInfo info;
+  ASSERT_EQ(multiplexer->QueryFilterInfo(info), kOk);
+  EXPECT_EQ(info.name, "Mux");
+}
+
+TEST(GraphObjects, ABuilderWithoutAFileMakerSaysItCannotWriteFiles) {
+  std::shared_ptr<void> object;
+  ASSERT_EQ(CreateGraphObject(guids::CaptureGraphBuilder2, Iid::CaptureGraphBuilder2, object), kOk);
+  const auto builder = std::static_pointer_cast<ICaptureGraphBuilder2>(object);
+  ASSERT_EQ(CreateGraphObject(guids::FilterGraph, Iid::GraphBuilder, object), kOk);
+  ASSERT_EQ(builder->SetFiltergraph(std::static_pointer_cast<IGraphBuilder>(object)), kOk);
+  std::shared_ptr<IBaseFilter> multiplexer;
+  std::shared_ptr<IFileSinkFilter> fileSink;
+  EXPECT_EQ(builder->SetOutputFileName(guids::MediaSubtypeAvi, "/tmp/out.avi", multiplexer, fileSink), kNotImplemented);
 }
 
 TEST(GraphObjects, OnlyTheGraphClassesAreCreated) {
@@ -541,12 +579,14 @@ TEST(MediaErrorTexts, EveryMediaCodeHasItsOwnTextAndOtherCodesNone) {
   auto platform = MakePlatform({"laptop"});
   std::set<std::string> texts;
   for (Result code : {kErrorInvalidMediaType, kErrorNotConnected, kErrorWrongState, kErrorNotStopped,
-                      kErrorCannotRender, kErrorNoFrameYet, kErrorDeviceInUse, kErrorNoDevice, kErrorNoPropertyPages}) {
+                      kErrorCannotRender, kErrorNoFrameYet, kErrorDeviceInUse, kErrorNoDevice, kErrorNoPropertyPages,
+                      kErrorFileTypeNotSupported, kErrorBadFileName, kErrorVideoNeedsCompressor,
+                      kErrorAudioNeedsCompressor, kErrorDiskFull, kErrorFileWrite, kErrorCompressorFailed}) {
     const std::string text = platform->GetErrorText(code);
     EXPECT_FALSE(text.empty()) << FormatResult(code);
     texts.insert(text);
   }
-  EXPECT_EQ(texts.size(), 9u);
+  EXPECT_EQ(texts.size(), 16u);
   EXPECT_EQ(platform->GetErrorText(kFail), "");
   EXPECT_EQ(platform->GetErrorText(kErrorNotFound), "");
 }

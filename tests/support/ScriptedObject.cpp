@@ -33,6 +33,7 @@ std::string IidName(platform::Iid iid) {
     case Iid::FrameSource: return "FrameSource";
     case Iid::DeviceControls: return "DeviceControls";
     case Iid::ControlEvents: return "ControlEvents";
+    case Iid::CaptureFileStatus: return "CaptureFileStatus";
   }
   return "Iid" + std::to_string(static_cast<int>(iid));
 }

@@ -51,6 +51,12 @@ struct FakeCameraModel {
   std::vector<FakeControl> controls;
   std::vector<FakeFormat> formats;
   bool metadataNode = true;  // uvcvideo registers a metadata-only node right after the capture node
+  // Only the multi-planar interface (VIDEO_CAPTURE_MPLANE), as SoC ISPs and capture cards have it; the
+  // single-planar buffer type is then refused with EINVAL.
+  bool multiPlanar = false;
+  // Multi-planar only: bytes ahead of the picture in each buffer's plane (the plane's data_offset), which
+  // the driver counts in bytesused.
+  std::uint32_t planeDataOffset = 0;
 
   const FakeControl* FindControl(const std::string& name) const;
   const FakeControl* FindControl(std::uint32_t id) const;

@@ -76,6 +76,21 @@ std::uint32_t SizeImage(std::uint32_t pixelFormat, std::uint32_t width, std::uin
   }
 }
 
+// How a format lays out in memory: one plane for every single-planar format, two or three for the
+// multi-plane ones (NV12M keeps luma and chroma in separate buffers).
+struct PlaneLayout {
+  std::uint32_t bytesPerLine;
+  std::uint32_t sizeImage;
+};
+std::vector<PlaneLayout> Planes(std::uint32_t pixelFormat, std::uint32_t width, std::uint32_t height) {
+  switch (pixelFormat) {
+    case V4L2_PIX_FMT_NV12M: return {{width, width * height}, {width, width * height / 2}};
+    case V4L2_PIX_FMT_YUV420M:
+      return {{width, width * height}, {width / 2, width * height / 4}, {width / 2, width * height / 4}};
+    default: return {{BytesPerLine(pixelFormat, width), SizeImage(pixelFormat, width, height)}};
+  }
+}
+
 bool IsEventRequest(unsigned long request) {
   return request == VIDIOC_SUBSCRIBE_EVENT || request == VIDIOC_UNSUBSCRIBE_EVENT || request == VIDIOC_DQEVENT;
 }
@@ -104,6 +119,9 @@ void CopyName(char* target, std::size_t size, const std::string& name) {
   std::memset(target, 0, size);
   std::memcpy(target, name.data(), std::min(size - 1, name.size()));
 }
+
+// What the fake writes ahead of the picture in a plane with a data offset.
+constexpr std::uint8_t kHeaderByte = 0xEE;
 
 }  // namespace
 
@@ -164,6 +182,59 @@ struct FakeV4l2Kernel::Camera {
   bool Inactive(std::uint32_t id) {
     const MasterRule* rule = GoverningRule(id);
     return rule != nullptr && !MasterIsManual(*rule, Control(rule->master)->value);
+  }
+  // The one buffer type the node takes; the other one is refused, as real drivers do.
+  std::uint32_t BufferType() const {
+    return model.multiPlanar ? V4L2_BUF_TYPE_VIDEO_CAPTURE_MPLANE : V4L2_BUF_TYPE_VIDEO_CAPTURE;
+  }
+  // A multi-planar buffer record carries the plane array it is answered in.
+  bool PlanesMissing(const v4l2_buffer& buffer) const {
+    return model.multiPlanar && (buffer.m.planes == nullptr || buffer.length < 1);
+  }
+  std::uint32_t DataOffset() const { return model.multiPlanar ? model.planeDataOffset : 0u; }
+  // G_FMT's and S_FMT's answer, through the interface the node has.
+  void AnswerFormat(v4l2_format& format, std::uint32_t code, std::uint32_t width, std::uint32_t height) const {
+    std::memset(&format.fmt, 0, sizeof format.fmt);
+    const std::vector<PlaneLayout> planes = Planes(code, width, height);
+    if (!model.multiPlanar) {
+      format.fmt.pix.width = width;
+      format.fmt.pix.height = height;
+      format.fmt.pix.pixelformat = code;
+      format.fmt.pix.field = V4L2_FIELD_NONE;
+      format.fmt.pix.bytesperline = planes.front().bytesPerLine;
+      format.fmt.pix.sizeimage = planes.front().sizeImage;
+      format.fmt.pix.colorspace = V4L2_COLORSPACE_SRGB;
+      return;
+    }
+    v4l2_pix_format_mplane& pix = format.fmt.pix_mp;
+    pix.width = width;
+    pix.height = height;
+    pix.pixelformat = code;
+    pix.field = V4L2_FIELD_NONE;
+    pix.colorspace = V4L2_COLORSPACE_SRGB;
+    pix.num_planes = static_cast<std::uint8_t>(planes.size());
+    for (std::size_t i = 0; i < planes.size(); ++i) {
+      pix.plane_fmt[i].bytesperline = planes[i].bytesPerLine;
+      pix.plane_fmt[i].sizeimage = planes[i].sizeImage;
+    }
+  }
+  // Where a buffer is mapped from and how long it is; `bytes` of picture in it (DQBUF).
+  void DescribeBuffer(v4l2_buffer& buffer, const Buffer& stored, std::uint32_t bytes) const {
+    const auto length = static_cast<std::uint32_t>(stored.memory.size());
+    if (!model.multiPlanar) {
+      buffer.length = length;
+      buffer.m.offset = stored.offset;
+      buffer.bytesused = bytes;
+      return;
+    }
+    v4l2_plane& plane = buffer.m.planes[0];
+    plane = v4l2_plane{};
+    plane.length = length;
+    plane.m.mem_offset = stored.offset;
+    plane.data_offset = DataOffset();
+    plane.bytesused = bytes == 0 ? 0 : DataOffset() + bytes;  // counts the bytes ahead of the picture
+    buffer.length = 1;  // planes in the array
+    buffer.bytesused = 0;
   }
   const FakeFormat* Format(std::uint32_t code) const {
     for (const FakeFormat& format : model.formats)
@@ -569,10 +640,11 @@ int FakeV4l2Kernel::HandleIoctl(int fd, const Descriptor& descriptor, unsigned l
     CopyName(reinterpret_cast<char*>(capability->bus_info), sizeof capability->bus_info, camera.model.busInfo);
     capability->version = 0x060100;
     // As uvcvideo: the device's capabilities cover both nodes; device_caps tells the node's own.
-    capability->capabilities = V4L2_CAP_DEVICE_CAPS | V4L2_CAP_STREAMING | V4L2_CAP_VIDEO_CAPTURE |
+    const std::uint32_t video = camera.model.multiPlanar ? V4L2_CAP_VIDEO_CAPTURE_MPLANE : V4L2_CAP_VIDEO_CAPTURE;
+    capability->capabilities = V4L2_CAP_DEVICE_CAPS | V4L2_CAP_STREAMING | video |
                                (camera.model.metadataNode ? V4L2_CAP_META_CAPTURE : 0);
     capability->device_caps = descriptor.metadata ? V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING
-                                                  : V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
+                                                  : video | V4L2_CAP_STREAMING;
     return 0;
   }
   if (IsControlRequest(request)) {
@@ -719,7 +791,7 @@ int FakeV4l2Kernel::FormatIoctl(Camera& camera, bool metadata, unsigned long req
   switch (request) {
     case VIDIOC_ENUM_FMT: {
       auto* description = static_cast<v4l2_fmtdesc*>(argument);
-      if (description->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      if (description->type != camera.BufferType()) return Fail(EINVAL);
       if (description->index >= camera.model.formats.size()) return Fail(EINVAL);
       const FakeFormat& format = camera.model.formats[description->index];
       description->pixelformat = format.pixelFormat;
@@ -768,27 +840,21 @@ int FakeV4l2Kernel::FormatIoctl(Camera& camera, bool metadata, unsigned long req
     }
     case VIDIOC_G_FMT: {
       auto* format = static_cast<v4l2_format*>(argument);
-      if (format->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
-      std::memset(&format->fmt, 0, sizeof format->fmt);
-      format->fmt.pix.width = camera.width;
-      format->fmt.pix.height = camera.height;
-      format->fmt.pix.pixelformat = camera.pixelFormat;
-      format->fmt.pix.field = V4L2_FIELD_NONE;
-      format->fmt.pix.bytesperline = BytesPerLine(camera.pixelFormat, camera.width);
-      format->fmt.pix.sizeimage = SizeImage(camera.pixelFormat, camera.width, camera.height);
-      format->fmt.pix.colorspace = V4L2_COLORSPACE_SRGB;
+      if (format->type != camera.BufferType()) return Fail(EINVAL);
+      camera.AnswerFormat(*format, camera.pixelFormat, camera.width, camera.height);
       return 0;
     }
     case VIDIOC_S_FMT:
     case VIDIOC_TRY_FMT: {
       auto* format = static_cast<v4l2_format*>(argument);
-      if (format->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      if (format->type != camera.BufferType()) return Fail(EINVAL);
       if (request == VIDIOC_S_FMT && (camera.streamingElsewhere || !camera.buffers.empty())) return Fail(EBUSY);
       // Like uvcvideo: an unknown pixel format becomes the first one, the size the nearest offered.
-      const FakeFormat* chosen = camera.Format(format->fmt.pix.pixelformat);
+      const bool planes = camera.model.multiPlanar;
+      const FakeFormat* chosen = camera.Format(planes ? format->fmt.pix_mp.pixelformat : format->fmt.pix.pixelformat);
       if (chosen == nullptr) chosen = &camera.model.formats.front();
-      std::uint32_t width = format->fmt.pix.width;
-      std::uint32_t height = format->fmt.pix.height;
+      std::uint32_t width = planes ? format->fmt.pix_mp.width : format->fmt.pix.width;
+      std::uint32_t height = planes ? format->fmt.pix_mp.height : format->fmt.pix.height;
       const FakeFrameSize* size = nullptr;
       if (!chosen->sizes.empty()) {
         std::int64_t best = -1;
@@ -806,14 +872,7 @@ int FakeV4l2Kernel::FormatIoctl(Camera& camera, bool metadata, unsigned long req
         width = std::clamp(width, chosen->sizeRange->min_width, chosen->sizeRange->max_width);
         height = std::clamp(height, chosen->sizeRange->min_height, chosen->sizeRange->max_height);
       }
-      std::memset(&format->fmt, 0, sizeof format->fmt);
-      format->fmt.pix.width = width;
-      format->fmt.pix.height = height;
-      format->fmt.pix.pixelformat = chosen->pixelFormat;
-      format->fmt.pix.field = V4L2_FIELD_NONE;
-      format->fmt.pix.bytesperline = BytesPerLine(chosen->pixelFormat, width);
-      format->fmt.pix.sizeimage = SizeImage(chosen->pixelFormat, width, height);
-      format->fmt.pix.colorspace = V4L2_COLORSPACE_SRGB;
+      camera.AnswerFormat(*format, chosen->pixelFormat, width, height);
       if (request == VIDIOC_S_FMT) {
         camera.pixelFormat = chosen->pixelFormat;
         camera.width = width;
@@ -825,7 +884,7 @@ int FakeV4l2Kernel::FormatIoctl(Camera& camera, bool metadata, unsigned long req
     }
     case VIDIOC_G_PARM: {
       auto* parameters = static_cast<v4l2_streamparm*>(argument);
-      if (parameters->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      if (parameters->type != camera.BufferType()) return Fail(EINVAL);
       std::memset(&parameters->parm, 0, sizeof parameters->parm);
       parameters->parm.capture.capability = V4L2_CAP_TIMEPERFRAME;
       parameters->parm.capture.timeperframe = camera.interval;
@@ -834,7 +893,7 @@ int FakeV4l2Kernel::FormatIoctl(Camera& camera, bool metadata, unsigned long req
     }
     case VIDIOC_S_PARM: {
       auto* parameters = static_cast<v4l2_streamparm*>(argument);
-      if (parameters->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      if (parameters->type != camera.BufferType()) return Fail(EINVAL);
       if (camera.streamingElsewhere || camera.streaming) return Fail(EBUSY);
       // The nearest interval the current size offers.
       const FakeFormat* format = camera.Format(camera.pixelFormat);
@@ -869,7 +928,7 @@ int FakeV4l2Kernel::StreamIoctl(Camera& camera, int fd, unsigned long request, v
   switch (request) {
     case VIDIOC_REQBUFS: {
       auto* buffers = static_cast<v4l2_requestbuffers*>(argument);
-      if (buffers->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buffers->memory != V4L2_MEMORY_MMAP) return Fail(EINVAL);
+      if (buffers->type != camera.BufferType() || buffers->memory != V4L2_MEMORY_MMAP) return Fail(EINVAL);
       if (camera.streamingElsewhere) return Fail(EBUSY);
       if (camera.owner != -1 && camera.owner != fd) return Fail(EBUSY);
       const bool mapped = std::any_of(camera.buffers.begin(), camera.buffers.end(),
@@ -879,8 +938,10 @@ int FakeV4l2Kernel::StreamIoctl(Camera& camera, int fd, unsigned long request, v
       camera.buffers.clear();
       camera.owner = -1;
       if (buffers->count == 0) return 0;
+      // This fake keeps one memory block per buffer: it streams one-plane formats only.
+      if (Planes(camera.pixelFormat, camera.width, camera.height).size() != 1) return Fail(EINVAL);
       const std::uint32_t count = std::clamp<std::uint32_t>(buffers->count, 2, 8);
-      const std::uint32_t length = SizeImage(camera.pixelFormat, camera.width, camera.height);
+      const std::uint32_t length = camera.DataOffset() + SizeImage(camera.pixelFormat, camera.width, camera.height);
       camera.buffers.resize(count);
       for (std::uint32_t index = 0; index < count; ++index) {
         camera.buffers[index].memory.assign(length, 0);
@@ -894,8 +955,8 @@ int FakeV4l2Kernel::StreamIoctl(Camera& camera, int fd, unsigned long request, v
     case VIDIOC_QBUF: {
       auto* buffer = static_cast<v4l2_buffer*>(argument);
       if (camera.owner != fd) return Fail(EBUSY);
-      if (buffer->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buffer->memory != V4L2_MEMORY_MMAP) return Fail(EINVAL);
-      if (buffer->index >= camera.buffers.size()) return Fail(EINVAL);
+      if (buffer->type != camera.BufferType() || buffer->memory != V4L2_MEMORY_MMAP) return Fail(EINVAL);
+      if (camera.PlanesMissing(*buffer) || buffer->index >= camera.buffers.size()) return Fail(EINVAL);
       const bool queued =
           std::find(camera.queue.begin(), camera.queue.end(), buffer->index) != camera.queue.end();
       if (request == VIDIOC_QBUF) {
@@ -905,47 +966,49 @@ int FakeV4l2Kernel::StreamIoctl(Camera& camera, int fd, unsigned long request, v
         return 0;
       }
       const Buffer& stored = camera.buffers[buffer->index];
-      buffer->length = static_cast<std::uint32_t>(stored.memory.size());
-      buffer->m.offset = stored.offset;
+      camera.DescribeBuffer(*buffer, stored, 0);
       buffer->flags = (stored.mapped > 0 ? V4L2_BUF_FLAG_MAPPED : 0u) | (queued ? V4L2_BUF_FLAG_QUEUED : 0u);
       return 0;
     }
     case VIDIOC_DQBUF: {
       auto* buffer = static_cast<v4l2_buffer*>(argument);
       if (camera.owner != fd) return Fail(EBUSY);
+      if (buffer->type != camera.BufferType() || camera.PlanesMissing(*buffer)) return Fail(EINVAL);
       if (!camera.streaming) return Fail(EINVAL);
       if (!FrameDueLocked(camera)) return Fail(EAGAIN);
       const std::uint32_t index = camera.queue.front();
       camera.queue.pop_front();
       Buffer& stored = camera.buffers[index];
-      auto bytes = static_cast<std::uint32_t>(IsCompressed(camera.pixelFormat) ? stored.memory.size() / 4
-                                                                                : stored.memory.size());
+      // Whatever a driver puts ahead of the picture (multi-planar data_offset) is no picture: marked so.
+      const std::uint32_t offset = camera.DataOffset();
+      std::fill(stored.memory.begin(), stored.memory.begin() + offset, kHeaderByte);
+      const auto picture = stored.memory.begin() + offset;
+      const auto capacity = static_cast<std::uint32_t>(stored.memory.size() - offset);
+      auto bytes = IsCompressed(camera.pixelFormat) ? capacity / 4 : capacity;
       const std::vector<std::uint8_t>& jpeg = JpegFrameLocked(camera);
-      if (!jpeg.empty() && jpeg.size() <= stored.memory.size()) {
+      if (!jpeg.empty() && jpeg.size() <= capacity) {
         bytes = static_cast<std::uint32_t>(jpeg.size());
-        std::copy(jpeg.begin(), jpeg.end(), stored.memory.begin());
+        std::copy(jpeg.begin(), jpeg.end(), picture);
       } else {
-        std::fill(stored.memory.begin(), stored.memory.begin() + bytes, static_cast<std::uint8_t>(camera.sequence));
+        std::fill(picture, picture + bytes, static_cast<std::uint8_t>(camera.sequence));
       }
       const auto now = Clock::now();
       const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count();
       buffer->index = index;
-      buffer->bytesused = bytes;
       buffer->sequence = camera.sequence++;
       buffer->field = V4L2_FIELD_NONE;
       buffer->timestamp.tv_sec = micros / 1000000;
       buffer->timestamp.tv_usec = micros % 1000000;
       buffer->flags = V4L2_BUF_FLAG_MAPPED | V4L2_BUF_FLAG_DONE | V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC;
-      buffer->length = static_cast<std::uint32_t>(stored.memory.size());
-      buffer->m.offset = stored.offset;
+      camera.DescribeBuffer(*buffer, stored, bytes);
       const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Seconds(camera.interval)));
       camera.nextFrame = std::max(camera.nextFrame + period, now);
       return 0;
     }
     case VIDIOC_STREAMON:
     case VIDIOC_STREAMOFF: {
-      const int type = *static_cast<const int*>(argument);
-      if (type != V4L2_BUF_TYPE_VIDEO_CAPTURE) return Fail(EINVAL);
+      const auto type = static_cast<std::uint32_t>(*static_cast<const int*>(argument));
+      if (type != camera.BufferType()) return Fail(EINVAL);
       if (request == VIDIOC_STREAMON) {
         if (camera.streamingElsewhere) return Fail(EBUSY);
         if (camera.owner != fd || camera.buffers.empty()) return Fail(EINVAL);

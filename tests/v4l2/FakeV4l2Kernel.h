@@ -10,6 +10,9 @@
 // - formats with ENUM_FMT / ENUM_FRAMESIZES / ENUM_FRAMEINTERVALS, G/S_FMT and G/S_PARM, EBUSY while
 //   another program streams;
 // - mmap streaming (REQBUFS / QUERYBUF / QBUF / DQBUF / STREAMON / STREAMOFF, poll) at the format's rate;
+// - multi-planar nodes (FakeCameraModel::multiPlanar): the same requests through `fmt.pix_mp` and one-entry
+//   `m.planes` arrays, the single-planar buffer type refused with EINVAL; formats of several planes
+//   (NV12M) are listed and can be set, but only one-plane formats stream;
 // - a capture node and a metadata-only node per camera, udev's by-id and by-path links;
 // - unplugging: every call then fails with ENODEV and poll reports an error, at once or after a given
 //   number of ioctls;

@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "tests/v4l2/V4l2TestRig.h"
+#include "camera/FCamera.h"
+#include "camera/platform/media/AudioSources.h"
 #include "camera/platform/v4l2/V4l2Errors.h"
 
 namespace tavelo::v4l2test {
@@ -83,11 +85,16 @@ TEST(V4l2EnumerationTest, EmptyDirectoryAndOtherCategoriesAnswerAnEmptyCategory)
   rig.PlugProfile("hd-autofocus");
   std::shared_ptr<ICreateDevEnum> enumerator;
   ASSERT_EQ(CreateInstanceAs(rig.Platform(), guids::SystemDeviceEnum, enumerator), kOk);
-  for (const Guid& category : {guids::AudioInputDeviceCategory, guids::VideoCompressorCategory,
-                               guids::AudioCompressorCategory}) {
+  for (const Guid& category : {guids::AudioInputDeviceCategory}) {
     std::shared_ptr<IEnumMoniker> monikers;
     EXPECT_EQ(enumerator->CreateClassEnumerator(category, monikers, 0), kFalse);
     EXPECT_EQ(monikers, nullptr);
+  }
+  // The compressors are the machine's encoders, as on every backend.
+  for (const Guid& category : {guids::VideoCompressorCategory, guids::AudioCompressorCategory}) {
+    std::shared_ptr<IEnumMoniker> monikers;
+    EXPECT_EQ(enumerator->CreateClassEnumerator(category, monikers, 0), kOk);
+    EXPECT_NE(monikers, nullptr);
   }
   EXPECT_EQ(rig.Platform().Name(), "v4l2");
 }
@@ -198,6 +205,29 @@ TEST(V4l2EnumerationTest, TheFilterHasOneCapturePinAndNoFlashOrStabilisation) {
   ASSERT_EQ(bound.filter->QueryInterface(Iid::AMVideoProcAmp, procAmp), kOk);
   ASSERT_EQ(bound.filter->QueryInterface(Iid::AMCameraControl, cameraControl), kOk);
   EXPECT_NE(procAmp.get(), cameraControl.get());
+}
+
+// The audio-capture category is the machine's sound inputs (none without a sound server, as in the
+// build containers), listed by the component with their names and numbers.
+TEST(V4l2EnumerationTest, AudioInputsAreTheMachinesSoundInputs) {
+  V4l2TestRig rig;
+  v4l2::V4l2Locations locations;
+  locations.deviceDirectory = rig.Kernel().DeviceDirectory();
+  locations.sysfsDirectory = rig.SysfsDirectory();
+  auto platform = CreateV4l2Platform(rig.KernelPointer(), locations);
+  TFCamera camera(nullptr, platform);
+  const TFAudioCaptureDevices listed = camera.AudioCaptureDevices();
+  const auto machine = media::ListMachineAudioSources(media::SystemAudioSourceLister());
+  ASSERT_EQ(listed.size(), machine.size());
+  for (std::size_t i = 0; i < machine.size(); ++i) {
+    EXPECT_EQ(listed[i].Name.toStdString(), machine[i].friendlyName);
+    EXPECT_EQ(listed[i].Description.toStdString(), machine[i].device);
+    EXPECT_EQ(listed[i].WaveInID, static_cast<std::int32_t>(i));
+  }
+
+  // The rig keeps whatever machine runs the tests out of the other tests.
+  TFCamera onRig(nullptr, rig.PlatformPointer());
+  EXPECT_TRUE(onRig.AudioCaptureDevices().empty());
 }
 
 }  // namespace

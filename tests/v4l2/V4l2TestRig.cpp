@@ -12,6 +12,7 @@ V4l2TestRig::V4l2TestRig() : kernel_(std::make_shared<FakeV4l2Kernel>()) {
   v4l2::V4l2Locations locations;
   locations.deviceDirectory = kernel_->DeviceDirectory();
   locations.sysfsDirectory = sysfs_;
+  locations.machineAudioSources = false;  // the sound inputs of whatever machine runs the tests
   platform_ = CreateV4l2Platform(kernel_, locations);
 }
 

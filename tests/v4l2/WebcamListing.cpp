@@ -145,6 +145,7 @@ FakeCameraModel ParseWebcamListing(const std::string& text) {
         else if (key == "by-id") model.byIdName = value;
         else if (key == "by-path") model.byPathName = value;
         else if (key == "metadata-node") model.metadataNode = value == "yes";
+        else if (key == "multiplanar") model.multiPlanar = value == "yes";
         else Fail(lineNumber, line, "unknown header key");
         break;
       }

@@ -46,6 +46,8 @@ Result FilterBase::ChangeState(FilterState state) {
   const Result admitted = AdmitFilterCall(FilterCall::ChangeState);
   if (Failed(admitted)) return admitted;
   if (state == FilterState::Stopped) OnStop();
+  const Result changed = OnStateChange(state);
+  if (Failed(changed) && state != FilterState::Stopped) return changed;
   std::lock_guard lock(mutex_);
   state_ = state;
   return kOk;

@@ -40,6 +40,12 @@ class FilterBase : public IBaseFilter {
   virtual EnumeratorGate PinGate();
   // Before a stop is recorded; a camera filter ends its pin's stream there.
   virtual void OnStop() {}
+  // Before any change of state is recorded (after OnStop for a stop); a failure refuses a run or a
+  // pause, never a stop. A file writer opens its file on a run here.
+  virtual Result OnStateChange(FilterState state) {
+    (void)state;
+    return kOk;
+  }
   virtual void OnLeftGraph() {}
 
  private:

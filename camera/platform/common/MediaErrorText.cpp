@@ -14,8 +14,16 @@ std::string MediaErrorText(Result code) {
     case kErrorNoDevice: return "The camera was disconnected.";
     case kErrorNoPropertyPages: return "The object has no property pages.";
     case kStillTransitioning: return "The state change is still in progress.";
-    // The only unimplemented service of the shared graph objects is the capture file.
-    case kNotImplemented: return "This capture system cannot do that yet (for example, write a capture file).";
+    case kNotImplemented: return "This capture system cannot do that.";
+    case kErrorFileTypeNotSupported: return "Capture files can be written as AVI or ASF only.";
+    case kErrorBadFileName: return "The capture file needs a file name in a folder that exists.";
+    case kErrorVideoNeedsCompressor:
+      return "The capture file's type cannot hold the camera's video as it comes; choose a video compressor.";
+    case kErrorAudioNeedsCompressor:
+      return "The capture file's type cannot hold this sound as it comes; choose an audio compressor.";
+    case kErrorDiskFull: return "The disk is full: the recording was stopped, and what was recorded is kept.";
+    case kErrorFileWrite: return "The capture file could not be written.";
+    case kErrorCompressorFailed: return "The compressor cannot take this stream.";
     default: return "";
   }
 }

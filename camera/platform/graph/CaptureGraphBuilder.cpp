@@ -104,34 +104,51 @@ Result CaptureGraphBuilder::RenderStream(const Guid* category, const Guid* media
   std::shared_ptr<IFrameSource> frames;
   if (pin == nullptr || Failed(QueryInterfaceAs(pin, frames))) return kErrorCannotRender;
 
-  // The chain: the graph's own filters, in the graph, with free inputs.
+  OwnedMediaType streamType;
+  if (const Result typed = frames->GetStreamMediaType(streamType.Receive()); Failed(typed)) return typed;
+  const Guid majorType = streamType.Get().majortype;
+
+  // The chain: the graph's own filters, in the graph, with free inputs for this kind of stream.
   std::vector<std::shared_ptr<IBaseFilter>> chain;
   if (intermediate != nullptr) chain.push_back(intermediate);
   chain.push_back(sink);
   for (std::size_t i = 0; i < chain.size(); ++i) {
-    StreamInput* input = InputOf(chain[i]);
+    StreamInput* input = InputOf(chain[i], majorType);
     const bool mustPassOn = i + 1 < chain.size();
     if (input == nullptr || input->InputConnected() || (mustPassOn && !input->HasOutput())) return kErrorCannotRender;
     if (!graph->Contains(chain[i])) return kInvalidArg;
   }
 
-  OwnedMediaType streamType;
-  Result result = frames->GetStreamMediaType(streamType.Receive());
-  if (Succeeded(result)) result = ConnectChain(chain, streamType);
-  if (Failed(result)) {
+  if (const Result connected = ConnectChain(chain, streamType); Failed(connected)) {
     // Every filter of the chain was free before, so none keeps a part of the failed route.
-    for (const auto& filter : chain) InputOf(filter)->DisconnectInput();
-    return result;
+    for (const auto& filter : chain) InputOf(filter, majorType)->DisconnectInput();
+    return connected;
   }
-  graph->AddRoute({sourceFilter, frames, chain});
+  graph->AddRoute({sourceFilter, frames, chain, majorType});
   return kOk;
 }
 
-Result CaptureGraphBuilder::SetOutputFileName(const Guid&, const std::string&, std::shared_ptr<IBaseFilter>& multiplexer,
+Result CaptureGraphBuilder::SetOutputFileName(const Guid& subtype, const std::string& fileName,
+                                              std::shared_ptr<IBaseFilter>& multiplexer,
                                               std::shared_ptr<IFileSinkFilter>& fileSink) {
   multiplexer.reset();
   fileSink.reset();
-  return kNotImplemented;
+  std::shared_ptr<FilterGraph> graph;
+  {
+    std::lock_guard lock(mutex_);
+    graph = graph_;
+  }
+  if (graph == nullptr) return kUnexpected;
+  if (!fileMaker_) return kNotImplemented;
+  std::shared_ptr<IBaseFilter> madeMultiplexer;
+  std::shared_ptr<IFileSinkFilter> madeSink;
+  const Result made = fileMaker_(subtype, fileName, madeMultiplexer, madeSink);
+  if (Failed(made)) return made;
+  if (madeMultiplexer == nullptr || madeSink == nullptr) return kUnexpected;
+  if (const Result added = graph->AddFilter(madeMultiplexer, "Mux"); Failed(added)) return added;
+  multiplexer = std::move(madeMultiplexer);
+  fileSink = std::move(madeSink);
+  return kOk;
 }
 
 Result CaptureGraphBuilder::FindInterface(const Guid* category, const Guid* mediaType,

@@ -19,15 +19,17 @@ class FanOutSink final : public IFrameSink {
   const std::vector<std::shared_ptr<IFrameSink>> targets_;
 };
 
-// Routes only ever hold graph filters that have a StreamInput (the builder checks).
-StreamInput& RouteInput(const std::shared_ptr<IBaseFilter>& filter) { return *InputOf(filter); }
+// Routes only ever hold graph filters that have an input for the route's stream (the builder checks).
+StreamInput& RouteInput(const StreamRoute& route, const std::shared_ptr<IBaseFilter>& filter) {
+  return *InputOf(filter, route.majorType);
+}
 
 bool RouteUses(const StreamRoute& route, const std::shared_ptr<IBaseFilter>& filter) {
   return route.sourceFilter == filter || std::find(route.chain.begin(), route.chain.end(), filter) != route.chain.end();
 }
 
 void DisconnectRoute(const StreamRoute& route) {
-  for (const auto& filter : route.chain) RouteInput(filter).DisconnectInput();
+  for (const auto& filter : route.chain) RouteInput(route, filter).DisconnectInput();
 }
 
 std::string UniqueName(const std::string& wanted, const std::vector<std::string>& taken) {
@@ -175,7 +177,7 @@ Result FilterGraph::StartStreaming(const std::vector<StreamRoute>& routes) {
   for (const StreamRoute& route : routes) {
     auto pin = std::find_if(pins.begin(), pins.end(), [&](const auto& p) { return p.first == route.sourcePin; });
     if (pin == pins.end()) pin = pins.emplace(pins.end(), route.sourcePin, std::vector<std::shared_ptr<IFrameSink>>{});
-    pin->second.push_back(RouteInput(route.chain.front()).InputSink());
+    pin->second.push_back(RouteInput(route, route.chain.front()).InputSink());
   }
   for (auto& [pin, sinks] : pins) {
     std::shared_ptr<IFrameSink> sink =

@@ -22,6 +22,7 @@ struct StreamRoute {
   std::shared_ptr<IBaseFilter> sourceFilter;  // may be null when the route was made from a bare pin
   std::shared_ptr<IFrameSource> sourcePin;
   std::vector<std::shared_ptr<IBaseFilter>> chain;
+  Guid majorType;  // of the pin's stream: which input of each filter the route takes
 };
 
 class FilterGraph final : public IGraphBuilder, public IMediaControl, public IMediaEvent {

@@ -2,8 +2,8 @@
 
 // The graph objects every backend shares: filter graph, capture graph builder, sample grabber, null
 // renderer and the windowless renderer (VideoMixingRenderer9 class). They reach a camera only through
-// IFrameSource on its capture pin, so a backend's CreateInstance hands every class but its device
-// enumerator to CreateGraphObject.
+// IFrameSource on its capture pin. The builder made here writes no files (no file maker): backends create
+// graph objects through media::CreateMediaGraphObject, which adds that.
 //
 // The filter graph drives streaming: Run starts each connected capture pin, Pause and Stop stop it
 // (waiting for the streaming thread), and releasing the graph stops everything it started.

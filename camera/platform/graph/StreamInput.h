@@ -1,8 +1,9 @@
 #pragma once
 
-// The input side of the graph's own filters (sample grabber, renderers): the capture graph builder
-// connects them to a capture pin's media type, and the filter graph delivers frames to InputSink() on
-// the backend's streaming thread. Graph objects find it by dynamic_cast; backends never see it.
+// The input side of the graph's own filters (sample grabber, renderers, compressors, multiplexer): the
+// capture graph builder connects them to a capture pin's media type, and the filter graph delivers frames
+// to InputSink() on the backend's streaming thread. Graph objects find it by dynamic_cast; backends never
+// see it.
 
 #include <memory>
 #include <vector>
@@ -24,13 +25,29 @@ class StreamInput {
   virtual void DisconnectInput() = 0;
   virtual bool InputConnected() const = 0;
   virtual std::shared_ptr<IFrameSink> InputSink() = 0;
+
+  // What an intermediate passes on when it takes `input`: the same type, unless it converts (a compressor).
+  // Asked before the connection is made, so the next filter can be connected first.
+  virtual Result OutputMediaType(const OwnedMediaType& input, OwnedMediaType& output) {
+    output = input;
+    return kOk;
+  }
+  // The input that takes streams of `majorType`; null when there is none. Most filters have one input for
+  // whatever they accept; a multiplexer has one per kind of stream, each taking one stream.
+  virtual StreamInput* InputFor(const Guid& majorType) {
+    (void)majorType;
+    return this;
+  }
 };
 
 // The StreamInput of a graph filter; null for any other filter.
 StreamInput* InputOf(const std::shared_ptr<IBaseFilter>& filter);
+// The input of a graph filter for streams of `majorType`; null when it has none.
+StreamInput* InputOf(const std::shared_ptr<IBaseFilter>& filter, const Guid& majorType);
 
-// Connects `chain` (intermediate first, sink last, each with a StreamInput) to frames of `mediaType`,
-// the sink first so that each filter is handed the next one's input. Stops at the first refusal.
+// Connects `chain` (intermediate first, sink last, each with a StreamInput) to frames of `mediaType`: each
+// filter is connected to what the one before passes on, the sink first so that each filter is handed the
+// next one's input. Stops at the first refusal.
 Result ConnectChain(const std::vector<std::shared_ptr<IBaseFilter>>& chain, const OwnedMediaType& mediaType);
 
 }  // namespace tavelo::platform

@@ -12,6 +12,12 @@ const PropertyProfile* CameraProfile::FindProperty(PropertyFamily family, std::i
   return it == properties.end() ? nullptr : &*it;
 }
 
+bool KsRecordAcceptable(PropertyFamily family, const KsRecordProfile& record) {
+  const std::uint32_t maxMode = family == PropertyFamily::Flash ? 2 : 4;
+  return record.mode <= maxMode &&
+         (record.capabilities == kPropertyFlagsAuto || record.capabilities == kPropertyFlagsManual);
+}
+
 bool CameraProfile::HasFamily(PropertyFamily family) const {
   return std::any_of(properties.begin(), properties.end(),
                      [&](const PropertyProfile& p) { return p.family == family; });

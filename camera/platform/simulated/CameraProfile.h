@@ -34,6 +34,10 @@ struct PropertyProfile {
 // The 8-byte record of the flash and video-stabilisation property sets.
 using KsRecordProfile = KsRecord;
 
+// Whether a driver takes `record` for the set: a mode the set has (flash Off/On/Auto, stabilisation
+// Off/High/Medium/Low/Auto) and a capability word of automatic or manual.
+bool KsRecordAcceptable(PropertyFamily family, const KsRecordProfile& record);
+
 struct FormatProfile {
   Guid subtype;
   std::uint32_t compression = 0;  // biCompression: a four-character code, 0 for uncompressed RGB

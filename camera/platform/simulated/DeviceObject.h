@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "camera/platform/Interfaces.h"
+#include "camera/platform/common/CapturePin.h"
 #include "camera/platform/common/Enumerators.h"
 #include "camera/platform/common/FilterBase.h"
 #include "camera/platform/simulated/SimulatedDevice.h"
@@ -33,6 +34,24 @@ class DeviceObject {
       case FilterCall::ChangeState: return Admit(SimulatedCall::StateChange);
       case FilterCall::JoinGraph:
       case FilterCall::GetState: return device_->CheckPresent(session_);
+    }
+    return kUnexpected;
+  }
+
+  // The admission of a capture pin's calls. The graph asking for the stream's type, and a pin describing
+  // itself, are not scripted.
+  Result AdmitPin(PinCall call, std::uint32_t propertyId) const {
+    const auto id = static_cast<std::int32_t>(propertyId);
+    switch (call) {
+      case PinCall::Describe:
+      case PinCall::StreamMediaType: return device_->CheckPresent(session_);
+      case PinCall::EnumMediaTypes: return Admit(SimulatedCall::EnumMediaTypes);
+      case PinCall::KsGet: return Admit(SimulatedCall::KsGet, std::nullopt, id);
+      case PinCall::KsSet: return Admit(SimulatedCall::KsSet, std::nullopt, id);
+      case PinCall::GetFormat: return Admit(SimulatedCall::GetFormat);
+      case PinCall::SetFormat: return Admit(SimulatedCall::SetFormat);
+      case PinCall::StartStreaming: return Admit(SimulatedCall::StartStreaming);
+      case PinCall::GetPages: return Admit(SimulatedCall::GetPages);
     }
     return kUnexpected;
   }

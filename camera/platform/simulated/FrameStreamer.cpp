@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "camera/platform/common/FrameSample.h"
+#include "camera/platform/simulated/StreamClaim.h"
 #include "camera/platform/simulated/TestPattern.h"
 
 namespace tavelo::platform::simulated {
@@ -14,20 +15,6 @@ using Ticks = std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>;  // 
 
 constexpr std::int64_t kDefaultFrameInterval = 333333;  // a format without a rate streams at 30 per second
 constexpr std::int64_t kShortestFrameInterval = 10000;  // 1 ms: never spin
-
-// The device's stream, held for as long as the work lives. Its address is the owner token, new for
-// every stream, so an ending stream never releases the claim of the one after it.
-class StreamClaim {
- public:
-  explicit StreamClaim(std::shared_ptr<SimulatedDevice> device) : device_(std::move(device)) {}
-  ~StreamClaim() { device_->ReleaseStream(this); }
-  StreamClaim(const StreamClaim&) = delete;
-  StreamClaim& operator=(const StreamClaim&) = delete;
-  Result Claim() { return device_->ClaimStream(this); }
-
- private:
-  const std::shared_ptr<SimulatedDevice> device_;
-};
 
 void DeliverTestPattern(SimulatedDevice& device, std::uint64_t session, const FrameLayout& layout, IFrameSink& sink,
                         StreamingThread::Control& control) {

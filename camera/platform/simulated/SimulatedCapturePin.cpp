@@ -5,23 +5,6 @@
 
 namespace tavelo::platform::simulated {
 
-Result SimulatedCapturePin::AdmitPinCall(PinCall call, std::uint32_t propertyId) {
-  const auto id = static_cast<std::int32_t>(propertyId);
-  switch (call) {
-    // The graph asking for the stream's type, and a pin describing itself, are not scripted.
-    case PinCall::Describe:
-    case PinCall::StreamMediaType: return device_->CheckPresent(session_);
-    case PinCall::EnumMediaTypes: return Admit(SimulatedCall::EnumMediaTypes);
-    case PinCall::KsGet: return Admit(SimulatedCall::KsGet, std::nullopt, id);
-    case PinCall::KsSet: return Admit(SimulatedCall::KsSet, std::nullopt, id);
-    case PinCall::GetFormat: return Admit(SimulatedCall::GetFormat);
-    case PinCall::SetFormat: return Admit(SimulatedCall::SetFormat);
-    case PinCall::StartStreaming: return Admit(SimulatedCall::StartStreaming);
-    case PinCall::GetPages: return Admit(SimulatedCall::GetPages);
-  }
-  return kUnexpected;
-}
-
 Result SimulatedCapturePin::ListMediaTypes(std::vector<OwnedMediaType>& out) {
   out = device_->MediaTypes();
   return kOk;

@@ -17,7 +17,7 @@ class SimulatedCapturePin final : public CapturePin, private DeviceObject {
 
  protected:
   Result AdmitInterface(Iid iid) override { return device_->AdmitInterface(session_, iid); }
-  Result AdmitPinCall(PinCall call, std::uint32_t propertyId) override;
+  Result AdmitPinCall(PinCall call, std::uint32_t propertyId) override { return AdmitPin(call, propertyId); }
   EnumeratorGate MediaTypeGate() override { return PresenceGate(); }
   Result ListMediaTypes(std::vector<OwnedMediaType>& out) override;
   Result CurrentMediaType(OwnedMediaType& out) override;

@@ -30,9 +30,17 @@ std::int32_t RoundToStep(const PropertyProfile& p, std::int32_t value) {
 
 }  // namespace
 
-SimulatedDevice::SimulatedDevice(std::shared_ptr<const CameraProfile> profile)
-    : identity_(IdentityOf(*profile)), profile_(std::move(profile)), mediaTypes_(BuildMediaTypes(profile_->formats)) {
+SimulatedDevice::SimulatedDevice(std::shared_ptr<const CameraProfile> profile,
+                                 std::shared_ptr<const SimulatedStateStore> store)
+    : identity_(IdentityOf(*profile)),
+      profile_(std::move(profile)),
+      mediaTypes_(BuildMediaTypes(profile_->formats)),
+      store_(std::move(store)) {
   RestorePowerOnState();
+  if (store_) {
+    SavedCameraState state = SavedStateLocked();
+    if (store_->Load(*profile_, mediaTypes_.size(), state)) ApplySavedStateLocked(state);
+  }
 }
 
 SimulatedDevice::SimulatedDevice(DeviceIdentity identity) : identity_(std::move(identity)) {}
@@ -60,6 +68,28 @@ void SimulatedDevice::RestorePowerOnState() {
   currentFormat_ = 0;
 }
 
+SavedCameraState SimulatedDevice::SavedStateLocked() const {
+  return SavedCameraState{properties_, flash_, stabilization_, currentFormat_};
+}
+
+void SimulatedDevice::ApplySavedStateLocked(const SavedCameraState& state) {
+  properties_ = state.properties;
+  flash_ = state.flash;
+  stabilization_ = state.stabilization;
+  currentFormat_ = state.format;
+}
+
+void SimulatedDevice::Persist() {
+  if (!store_ || profile_ == nullptr) return;
+  std::lock_guard writing(persistMutex_);
+  SavedCameraState state;
+  {
+    std::lock_guard lock(mutex_);
+    state = SavedStateLocked();
+  }
+  store_->Save(*profile_, state);
+}
+
 // ---- Presence ----------------------------------------------------------------------------------------
 
 std::uint64_t SimulatedDevice::Session() const {
@@ -81,10 +111,13 @@ void SimulatedDevice::Unplug() {
 }
 
 void SimulatedDevice::Replug() {
-  std::lock_guard lock(mutex_);
-  if (present_) return;
-  present_ = true;
-  RestorePowerOnState();
+  {
+    std::lock_guard lock(mutex_);
+    if (present_) return;
+    present_ = true;
+    RestorePowerOnState();
+  }
+  Persist();  // the driver's memory went with the power
 }
 
 // ---- Admission ---------------------------------------------------------------------------------------
@@ -171,6 +204,13 @@ Result SimulatedDevice::GetProperty(PropertyFamily family, std::int32_t id, Prop
 }
 
 Result SimulatedDevice::SetProperty(PropertyFamily family, std::int32_t id, std::int32_t value, std::int32_t flags) {
+  const Result result = ChangeProperty(family, id, value, flags);
+  if (result == kOk) Persist();
+  return result;
+}
+
+Result SimulatedDevice::ChangeProperty(PropertyFamily family, std::int32_t id, std::int32_t value,
+                                          std::int32_t flags) {
   std::lock_guard lock(mutex_);
   const int index = IsRangedFamily(family) ? PropertyIndex(family, id) : -1;
   if (index < 0) return kErrorNotFound;
@@ -206,20 +246,26 @@ Result SimulatedDevice::GetKsRecord(PropertyFamily family, KsRecordProfile& out)
 }
 
 Result SimulatedDevice::SetKsRecord(PropertyFamily family, const KsRecordProfile& record) {
-  std::lock_guard lock(mutex_);
-  KsRecordProfile* stored = IsRangedFamily(family) ? nullptr : FindKsRecord(family);
-  if (stored == nullptr) return kErrorSetNotFound;
-  const std::uint32_t maxMode = family == PropertyFamily::Flash ? 2 : 4;
-  if (record.mode > maxMode ||
-      (record.capabilities != kPropertyFlagsAuto && record.capabilities != kPropertyFlagsManual)) {
-    return kInvalidArg;
+  {
+    std::lock_guard lock(mutex_);
+    KsRecordProfile* stored = IsRangedFamily(family) ? nullptr : FindKsRecord(family);
+    if (stored == nullptr) return kErrorSetNotFound;
+    if (!KsRecordAcceptable(family, record)) return kInvalidArg;
+    *stored = record;
   }
-  *stored = record;
+  Persist();
   return kOk;
 }
 
 bool SimulatedDevice::SetPropertyExternally(PropertyFamily family, std::int32_t id, std::int32_t value,
                                             std::int32_t flags) {
+  const bool changed = ChangePropertyExternally(family, id, value, flags);
+  if (changed) Persist();
+  return changed;
+}
+
+bool SimulatedDevice::ChangePropertyExternally(PropertyFamily family, std::int32_t id, std::int32_t value,
+                                                  std::int32_t flags) {
   std::lock_guard lock(mutex_);
   if (IsRangedFamily(family)) {
     const int index = PropertyIndex(family, id);
@@ -254,10 +300,13 @@ std::size_t SimulatedDevice::CurrentFormatIndex() const {
 
 Result SimulatedDevice::SelectFormat(const AmMediaType& requested) {
   const auto index = FindMatchingMediaType(mediaTypes_, requested);
-  std::lock_guard lock(mutex_);
-  if (streamOwner_ != nullptr) return kErrorNotStopped;
-  if (!index) return kErrorInvalidMediaType;
-  currentFormat_ = *index;
+  {
+    std::lock_guard lock(mutex_);
+    if (streamOwner_ != nullptr) return kErrorNotStopped;
+    if (!index) return kErrorInvalidMediaType;
+    currentFormat_ = *index;
+  }
+  Persist();
   return kOk;
 }
 

@@ -10,6 +10,9 @@
 // as the objects of a re-enumerated device would be new ones on a real system. Plugging in again
 // restores the power-on values of the profile, like a camera that loses its settings without power.
 //
+// With a state store (SimulatedState.h) the driver's memory outlives the process, as a real driver's
+// does: the camera starts from what its file holds, and every change is written back.
+//
 // All members are safe to call from any thread.
 
 #include <cstdint>
@@ -22,6 +25,7 @@
 
 #include "camera/platform/common/OwnedMediaType.h"
 #include "camera/platform/simulated/CameraProfile.h"
+#include "camera/platform/simulated/SimulatedState.h"
 #include "camera/platform/simulated/SimulatedTypes.h"
 #include "camera/platform/simulated/TestPattern.h"
 
@@ -39,8 +43,9 @@ struct DeviceIdentity {
 
 class SimulatedDevice {
  public:
-  // A camera described by a profile.
-  explicit SimulatedDevice(std::shared_ptr<const CameraProfile> profile);
+  // A camera described by a profile; with a store, one whose state outlives the process.
+  explicit SimulatedDevice(std::shared_ptr<const CameraProfile> profile,
+                           std::shared_ptr<const SimulatedStateStore> store = nullptr);
   // A device without pictures or properties (audio input, compressors).
   explicit SimulatedDevice(DeviceIdentity identity);
 
@@ -110,6 +115,13 @@ class SimulatedDevice {
   };
 
   void RestorePowerOnState();  // with mutex_ held
+  // The work of SetProperty and SetPropertyExternally (they take mutex_); the callers persist the change.
+  Result ChangeProperty(PropertyFamily family, std::int32_t id, std::int32_t value, std::int32_t flags);
+  bool ChangePropertyExternally(PropertyFamily family, std::int32_t id, std::int32_t value, std::int32_t flags);
+  SavedCameraState SavedStateLocked() const;
+  void ApplySavedStateLocked(const SavedCameraState& state);
+  // Writes the state to the store, if there is one; called without mutex_ held, after each change.
+  void Persist();
   int PropertyIndex(PropertyFamily family, std::int32_t id) const;
   KsRecordProfile* FindKsRecord(PropertyFamily family);
   const KsRecordProfile* FindKsRecord(PropertyFamily family) const;
@@ -119,6 +131,8 @@ class SimulatedDevice {
   const DeviceIdentity identity_;
   const std::shared_ptr<const CameraProfile> profile_;
   const std::vector<OwnedMediaType> mediaTypes_;
+  const std::shared_ptr<const SimulatedStateStore> store_;
+  std::mutex persistMutex_;  // one write at a time, each of the state as it is when the write begins
 
   mutable std::mutex mutex_;
   bool present_ = true;

@@ -1,9 +1,11 @@
 #include "camera/platform/simulated/SimulatedEnumeration.h"
 
 #include "camera/platform/common/Enumerators.h"
+#include "camera/platform/media/CompressorCatalogue.h"
 #include "camera/platform/simulated/DeviceObject.h"
 #include "camera/platform/simulated/SimulatedCameraFilter.h"
 #include "camera/platform/simulated/SimulatedFilter.h"
+#include "camera/platform/simulated/SimulatedMicrophone.h"
 
 namespace tavelo::platform::simulated {
 namespace {
@@ -60,6 +62,8 @@ class Moniker final : public IMoniker, private DeviceObject {
     if (Failed(result)) return result;
     if (device_->Identity().kind == DeviceKind::Camera) {
       out = std::make_shared<SimulatedCameraFilter>(device_, session_);
+    } else if (device_->Identity().kind == DeviceKind::AudioCapture) {
+      out = std::make_shared<SimulatedMicrophoneFilter>(device_, session_);
     } else {
       out = std::make_shared<SimulatedFilter>(device_, session_);
     }
@@ -75,6 +79,8 @@ Result SystemDeviceEnumerator::QueryInterface(Iid iid, std::shared_ptr<void>& ou
 
 Result SystemDeviceEnumerator::CreateClassEnumerator(const Guid& category, std::shared_ptr<IEnumMoniker>& out,
                                                      std::uint32_t) {
+  // Compressors are the machine's encoders, the same for every backend.
+  if (media::IsCompressorCategory(category)) return media::EnumerateCompressors(category, out);
   std::vector<std::shared_ptr<IMoniker>> monikers;
   for (const auto& device : devices_) {
     if (device->Category() != category || !device->Present()) continue;

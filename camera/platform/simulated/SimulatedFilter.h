@@ -1,7 +1,7 @@
 #pragma once
 
-// The filter of a simulated device that only has to be found and bound: the audio input and the two
-// compressors. It has no pins; it joins graphs and changes state like any filter.
+// The filter of a simulated device that only has to be found and bound: the two compressors.
+// It has no pins; it joins graphs and changes state like any filter.
 
 #include "camera/platform/Interfaces.h"
 #include "camera/platform/common/FilterBase.h"

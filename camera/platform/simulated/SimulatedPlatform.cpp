@@ -2,11 +2,12 @@
 
 #include <map>
 
-#include "camera/platform/graph/GraphObjects.h"
+#include "camera/platform/media/MediaGraphObjects.h"
 #include "camera/platform/common/MediaErrorText.h"
 #include "camera/platform/simulated/ProfileSource.h"
 #include "camera/platform/simulated/SimulatedDevice.h"
 #include "camera/platform/simulated/SimulatedEnumeration.h"
+#include "camera/platform/simulated/SimulatedState.h"
 
 namespace tavelo::platform {
 
@@ -14,17 +15,14 @@ using simulated::DeviceIdentity;
 using simulated::DeviceKind;
 using simulated::SimulatedDevice;
 
-SimulatedPlatform::SimulatedPlatform(std::vector<simulated::CameraProfile> cameras) {
+SimulatedPlatform::SimulatedPlatform(std::vector<simulated::CameraProfile> cameras,
+                                     std::shared_ptr<const simulated::SimulatedStateStore> store) {
   for (simulated::CameraProfile& camera : cameras) {
-    devices_.push_back(
-        std::make_shared<SimulatedDevice>(std::make_shared<const simulated::CameraProfile>(std::move(camera))));
+    devices_.push_back(std::make_shared<SimulatedDevice>(
+        std::make_shared<const simulated::CameraProfile>(std::move(camera)), store));
   }
   devices_.push_back(std::make_shared<SimulatedDevice>(
       DeviceIdentity{DeviceKind::AudioCapture, kSimulatedMicrophoneName, "", "Simulated audio input", 0}));
-  devices_.push_back(std::make_shared<SimulatedDevice>(
-      DeviceIdentity{DeviceKind::VideoCompressor, kSimulatedVideoCompressorName, "", "", std::nullopt}));
-  devices_.push_back(std::make_shared<SimulatedDevice>(
-      DeviceIdentity{DeviceKind::AudioCompressor, kSimulatedAudioCompressorName, "", "", std::nullopt}));
 }
 
 SimulatedPlatform::~SimulatedPlatform() = default;
@@ -34,7 +32,7 @@ Result SimulatedPlatform::CreateInstance(const Guid& clsid, Iid iid, std::shared
   if (clsid == guids::SystemDeviceEnum) {
     return std::make_shared<simulated::SystemDeviceEnumerator>(devices_)->QueryInterface(iid, out);
   }
-  return CreateGraphObject(clsid, iid, out);
+  return media::CreateMediaGraphObject(clsid, iid, out);
 }
 
 std::string SimulatedPlatform::GetErrorText(Result code) const { return MediaErrorText(code); }
@@ -120,7 +118,7 @@ bool SimulatedPlatform::IsStreaming(const std::string& device) const {
 std::vector<std::string> DefaultSimulatedProfiles() { return {"hd-autofocus.ini", "laptop.ini"}; }
 
 std::shared_ptr<SimulatedPlatform> CreateSimulatedPlatform(const std::vector<std::string>& profileFiles,
-                                                           std::string* error) {
+                                                           std::string* error, const std::string& stateFolder) {
   const std::vector<std::string> entries = profileFiles.empty() ? DefaultSimulatedProfiles() : profileFiles;
   std::vector<simulated::CameraProfile> cameras;
   std::map<std::string, std::string> sourceOfPath;
@@ -138,7 +136,9 @@ std::shared_ptr<SimulatedPlatform> CreateSimulatedPlatform(const std::vector<std
     cameras.push_back(std::move(*profile));
   }
   if (error != nullptr) error->clear();
-  return std::make_shared<SimulatedPlatform>(std::move(cameras));
+  std::shared_ptr<const simulated::SimulatedStateStore> store;
+  if (!stateFolder.empty()) store = std::make_shared<const simulated::SimulatedStateStore>(stateFolder);
+  return std::make_shared<SimulatedPlatform>(std::move(cameras), std::move(store));
 }
 
 }  // namespace tavelo::platform

@@ -23,18 +23,19 @@ namespace tavelo::platform {
 
 namespace simulated {
 class SimulatedDevice;
+class SimulatedStateStore;
 struct CameraProfile;
 }  // namespace simulated
 
 // Names of the built-in devices that are not cameras.
 inline constexpr const char* kSimulatedMicrophoneName = "Simulated Microphone";
-inline constexpr const char* kSimulatedVideoCompressorName = "Simulated Video Compressor";
-inline constexpr const char* kSimulatedAudioCompressorName = "Simulated Audio Compressor";
 
 class SimulatedPlatform final : public CapturePlatform {
  public:
-  // Cameras in enumeration order; CreateSimulatedPlatform is the usual way to get one.
-  explicit SimulatedPlatform(std::vector<simulated::CameraProfile> cameras);
+  // Cameras in enumeration order; CreateSimulatedPlatform is the usual way to get one. With a store the
+  // cameras keep their state between processes (SimulatedState.h); without, they start at power-on.
+  explicit SimulatedPlatform(std::vector<simulated::CameraProfile> cameras,
+                             std::shared_ptr<const simulated::SimulatedStateStore> store = nullptr);
   ~SimulatedPlatform() override;
 
   std::string Name() const override { return "simulated"; }
@@ -78,8 +79,10 @@ std::vector<std::string> DefaultSimulatedProfiles();
 // A platform with one camera per entry of `profileFiles`, in that order: a bare name of an embedded
 // profile ("hd-autofocus.ini" or "hd-autofocus") or the path of a profile file. An empty list gives the
 // default set. A file that cannot be read or parsed, or two cameras with one device path, give null and
-// a message naming the file and line in *error.
+// a message naming the file and line in *error. With a `stateFolder` the cameras keep their state there
+// between processes, as the program's do (SimulatedStateFolderFromEnvironment); an empty one, as in
+// tests, keeps nothing.
 std::shared_ptr<SimulatedPlatform> CreateSimulatedPlatform(const std::vector<std::string>& profileFiles,
-                                                           std::string* error);
+                                                           std::string* error, const std::string& stateFolder = {});
 
 }  // namespace tavelo::platform

@@ -33,16 +33,14 @@ Result V4l2CapturePin::SelectMediaType(const AmMediaType& mediaType) {
   const V4l2FrameMode* mode = FindModeForMediaType(modes, mediaType);
   if (mode == nullptr) return kErrorInvalidMediaType;
 
-  v4l2_format format{};
-  format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-  format.fmt.pix.pixelformat = mode->pixelFormat;
-  format.fmt.pix.width = mode->width;
-  format.fmt.pix.height = mode->height;
-  format.fmt.pix.field = V4L2_FIELD_ANY;
+  const V4l2CaptureType& capture = device_->Capture();
+  v4l2_format format = capture.FormatRequest({mode->pixelFormat, mode->width, mode->height});
   if (const Result r = device_->Request(VIDIOC_S_FMT, &format); Failed(r)) return r;
-  // Drivers adjust what they cannot do instead of failing; a listed mode should come back unchanged.
-  if (format.fmt.pix.pixelformat != mode->pixelFormat || format.fmt.pix.width != mode->width ||
-      format.fmt.pix.height != mode->height)
+  // Drivers adjust what they cannot do instead of failing; a listed mode should come back unchanged, and
+  // in one plane (the frame path reads one).
+  const V4l2PictureFormat taken = capture.Read(format);
+  if (taken.pixelFormat != mode->pixelFormat || taken.width != mode->width || taken.height != mode->height ||
+      taken.planeCount != 1)
     return kErrorInvalidMediaType;
 
   if (mode->interval.denominator == 0) return kOk;
@@ -51,8 +49,7 @@ Result V4l2CapturePin::SelectMediaType(const AmMediaType& mediaType) {
   if (wanted.AvgTimePerFrame == 0) return kOk;  // any rate: the driver keeps its own
 
   // The driver is given the listed fraction itself, not one worked back from the 100 ns frame time.
-  v4l2_streamparm parameters{};
-  parameters.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+  v4l2_streamparm parameters = capture.ParameterRequest();
   parameters.parm.capture.timeperframe = mode->interval;
   return device_->Request(VIDIOC_S_PARM, &parameters);
 }

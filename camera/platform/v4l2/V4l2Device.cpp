@@ -22,11 +22,12 @@ bool V4l2ControlInfo::OffersMenuIndex(std::int64_t index) const {
   return std::find(menuIndices.begin(), menuIndices.end(), index) != menuIndices.end();
 }
 
-V4l2Device::V4l2Device(std::shared_ptr<V4l2Syscalls> syscalls, std::string path)
-    : syscalls_(std::move(syscalls)), path_(std::move(path)) {}
+V4l2Device::V4l2Device(std::shared_ptr<V4l2Syscalls> syscalls, std::string path, V4l2CaptureType capture)
+    : syscalls_(std::move(syscalls)), path_(std::move(path)), capture_(capture) {}
 
-std::shared_ptr<V4l2Device> V4l2Device::Open(std::shared_ptr<V4l2Syscalls> syscalls, std::string path) {
-  std::shared_ptr<V4l2Device> device(new V4l2Device(std::move(syscalls), std::move(path)));
+std::shared_ptr<V4l2Device> V4l2Device::Open(std::shared_ptr<V4l2Syscalls> syscalls, std::string path,
+                                             V4l2CaptureType capture) {
+  std::shared_ptr<V4l2Device> device(new V4l2Device(std::move(syscalls), std::move(path), capture));
   device->fd_ = device->syscalls_->Open(device->path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
   if (device->fd_ < 0) device->openResult_ = ResultFromOpenFailure(errno);
   return device;

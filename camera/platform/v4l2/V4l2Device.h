@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "camera/platform/Result.h"
+#include "camera/platform/v4l2/V4l2CaptureType.h"
 #include "camera/platform/v4l2/V4l2Syscalls.h"
 
 namespace tavelo::platform::v4l2 {
@@ -39,8 +40,10 @@ struct V4l2ControlInfo {
 
 class V4l2Device {
  public:
-  // Opens `path` for reading and writing without blocking. The object exists even when the open fails.
-  static std::shared_ptr<V4l2Device> Open(std::shared_ptr<V4l2Syscalls> syscalls, std::string path);
+  // Opens `path` for reading and writing without blocking; its formats and buffers go through `capture`
+  // (what the listing learnt from the node's capabilities). The object exists even when the open fails.
+  static std::shared_ptr<V4l2Device> Open(std::shared_ptr<V4l2Syscalls> syscalls, std::string path,
+                                          V4l2CaptureType capture);
   ~V4l2Device();
   V4l2Device(const V4l2Device&) = delete;
   V4l2Device& operator=(const V4l2Device&) = delete;
@@ -51,6 +54,7 @@ class V4l2Device {
   Result OpenResult() const { return openResult_; }
   V4l2Syscalls& Syscalls() const { return *syscalls_; }
   int Fd() const { return fd_; }
+  const V4l2CaptureType& Capture() const { return capture_; }
 
   // Issues one ioctl. Answers kOk or the failure's code; `err` (when given) receives the errno of a failed
   // ioctl and 0 otherwise. EIO is ambiguous (older kernels use it for any refusal, and for a camera that
@@ -75,12 +79,13 @@ class V4l2Device {
   Result SetControl(std::uint32_t id, std::int32_t value) const;
 
  private:
-  V4l2Device(std::shared_ptr<V4l2Syscalls> syscalls, std::string path);
+  V4l2Device(std::shared_ptr<V4l2Syscalls> syscalls, std::string path, V4l2CaptureType capture);
   Result AskControl(std::uint32_t id, V4l2ControlInfo& out, const V4l2ControlInfo* known) const;
   void AskMenu(V4l2ControlInfo& info) const;
 
   std::shared_ptr<V4l2Syscalls> syscalls_;
   std::string path_;
+  const V4l2CaptureType capture_;
   int fd_ = -1;
   Result openResult_ = kOk;
 

@@ -1,6 +1,8 @@
 #include "camera/platform/v4l2/V4l2DeviceEnumeration.h"
 
 #include "camera/platform/common/Enumerators.h"
+#include "camera/platform/media/AudioSources.h"
+#include "camera/platform/media/CompressorCatalogue.h"
 #include "camera/platform/v4l2/V4l2CaptureFilter.h"
 #include "camera/platform/v4l2/V4l2Device.h"
 
@@ -40,7 +42,8 @@ class CameraMoniker final : public IMoniker {
   // opened still gives a filter, whose calls then answer why, so the user learns it from the camera's
   // first request instead of reading "not found".
   Result BindToObject(std::shared_ptr<IBaseFilter>& out) override {
-    out = std::make_shared<V4l2CaptureFilter>(V4l2Device::Open(syscalls_, identity_.node), identity_.friendlyName);
+    out = std::make_shared<V4l2CaptureFilter>(V4l2Device::Open(syscalls_, identity_.node, identity_.capture),
+                                              identity_.friendlyName);
     return kOk;
   }
 
@@ -61,6 +64,12 @@ Result V4l2DeviceEnumerator::QueryInterface(Iid iid, std::shared_ptr<void>& out)
 Result V4l2DeviceEnumerator::CreateClassEnumerator(const Guid& category, std::shared_ptr<IEnumMoniker>& out,
                                                    std::uint32_t) {
   out.reset();
+  // Compressors are the machine's encoders, the same for every backend.
+  if (media::IsCompressorCategory(category)) return media::EnumerateCompressors(category, out);
+  if (category == guids::AudioInputDeviceCategory) {
+    if (!locations_.machineAudioSources) return kFalse;
+    return media::EnumerateMachineAudioSources(media::SystemAudioSourceLister(), out);
+  }
   if (category != guids::VideoInputDeviceCategory) return kFalse;
   std::vector<std::shared_ptr<IMoniker>> monikers;
   for (V4l2DeviceIdentity& identity : FindCaptureDevices(*syscalls_, locations_))

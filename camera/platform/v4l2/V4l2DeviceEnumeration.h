@@ -1,8 +1,8 @@
 #pragma once
 
 // The device enumerator of the V4L2 backend: video input devices are the capture nodes, each a moniker
-// with a property bag (FriendlyName, DevicePath, Description) that binds to a camera filter. The other
-// categories (audio, compressors) are empty.
+// with a property bag (FriendlyName, DevicePath, Description) that binds to a camera filter. Audio
+// inputs are the machine's sound inputs (media/AudioSources.h), compressors the machine's encoders.
 
 #include <memory>
 

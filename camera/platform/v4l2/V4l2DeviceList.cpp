@@ -136,10 +136,12 @@ std::vector<V4l2DeviceIdentity> FindCaptureDevices(V4l2Syscalls& syscalls, const
     if (!answered) continue;
     const std::uint32_t caps = (capability.capabilities & V4L2_CAP_DEVICE_CAPS) != 0 ? capability.device_caps
                                                                                      : capability.capabilities;
-    if ((caps & V4L2_CAP_VIDEO_CAPTURE) == 0) continue;
+    const std::optional<V4l2CaptureType> capture = CaptureTypeOf(caps);
+    if (!capture) continue;
 
     V4l2DeviceIdentity identity;
     identity.node = node.path.string();
+    identity.capture = *capture;
     identity.friendlyName = Text(reinterpret_cast<const char*>(capability.card), sizeof capability.card);
     identity.devicePath = StablePath(deviceDirectory, node.path);
     identity.description = Text(reinterpret_cast<const char*>(capability.driver), sizeof capability.driver);

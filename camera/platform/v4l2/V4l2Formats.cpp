@@ -107,9 +107,10 @@ Result EnumerateFrameModes(const V4l2Device& device, std::vector<V4l2FrameMode>&
   for (std::uint32_t index = 0;; ++index) {
     v4l2_fmtdesc description{};
     description.index = index;
-    description.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    description.type = device.Capture().bufferType;
     const Result r = device.Request(VIDIOC_ENUM_FMT, &description);
     if (Failed(r)) return IsFatal(r) ? r : kOk;
+    // The table holds one-plane formats only: a multi-planar node's NV12M and the like are left out here.
     if (FindPixelFormat(description.pixelformat) == nullptr) continue;
 
     std::vector<Size> sizes;
@@ -126,15 +127,15 @@ Result EnumerateFrameModes(const V4l2Device& device, std::vector<V4l2FrameMode>&
 }
 
 Result CurrentFrameMode(const V4l2Device& device, V4l2FrameMode& out, std::uint32_t& sizeImage) {
-  v4l2_format format{};
-  format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+  const V4l2CaptureType& capture = device.Capture();
+  v4l2_format format = capture.FormatRequest();
   if (const Result r = device.Request(VIDIOC_G_FMT, &format); Failed(r)) return r;
-  out = V4l2FrameMode{format.fmt.pix.pixelformat, format.fmt.pix.width, format.fmt.pix.height, {0, 0}};
-  sizeImage = format.fmt.pix.sizeimage;
+  const V4l2PictureFormat current = capture.Read(format);
+  out = V4l2FrameMode{current.pixelFormat, current.width, current.height, {0, 0}};
+  sizeImage = current.sizeImage;
 
   // Drivers without frame-rate control answer G_PARM with an error or without the capability: no rate.
-  v4l2_streamparm parameters{};
-  parameters.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+  v4l2_streamparm parameters = capture.ParameterRequest();
   const Result r = device.Request(VIDIOC_G_PARM, &parameters);
   if (IsFatal(r)) return r;
   if (Succeeded(r) && (parameters.parm.capture.capability & V4L2_CAP_TIMEPERFRAME) != 0 &&

@@ -1,6 +1,6 @@
 #include "camera/platform/v4l2/V4l2Platform.h"
 
-#include "camera/platform/graph/GraphObjects.h"
+#include "camera/platform/media/MediaGraphObjects.h"
 #include "camera/platform/common/MediaErrorText.h"
 #include "camera/platform/v4l2/V4l2DeviceEnumeration.h"
 #include "camera/platform/v4l2/V4l2Errors.h"
@@ -21,8 +21,8 @@ class V4l2Platform final : public CapturePlatform {
       const auto enumerator = std::make_shared<v4l2::V4l2DeviceEnumerator>(syscalls_, locations_);
       return enumerator->QueryInterface(iid, out);
     }
-    // Filter graph, graph builder, grabber and renderers are the same for every backend.
-    return CreateGraphObject(clsid, iid, out);
+    // Filter graph, graph builder, grabber, renderers and capture file are the same for every backend.
+    return media::CreateMediaGraphObject(clsid, iid, out);
   }
 
   // The camera's own failures first, then the media codes the shared graph objects answer too.

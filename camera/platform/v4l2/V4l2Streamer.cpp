@@ -49,47 +49,40 @@ class MappedStream {
 
 MappedStream::~MappedStream() {
   // A camera that has gone answers ENODEV here; its buffers are freed all the same.
+  const V4l2CaptureType& capture = device_->Capture();
   if (on_) {
-    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    int type = capture.bufferType;
     device_->Request(VIDIOC_STREAMOFF, &type);
   }
   if (!requested_) return;
   for (const MappedBuffer& buffer : buffers_) device_->Syscalls().Munmap(buffer.start, buffer.length);
-  v4l2_requestbuffers release{};
-  release.count = 0;
-  release.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-  release.memory = V4L2_MEMORY_MMAP;
+  v4l2_requestbuffers release = capture.BufferCountRequest(0);
   device_->Request(VIDIOC_REQBUFS, &release);
 }
 
 Result MappedStream::Begin() {
-  v4l2_requestbuffers request{};
-  request.count = kStreamBufferCount;
-  request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-  request.memory = V4L2_MEMORY_MMAP;
+  const V4l2CaptureType& capture = device_->Capture();
+  v4l2_requestbuffers request = capture.BufferCountRequest(kStreamBufferCount);
   if (const Result r = device_->Request(VIDIOC_REQBUFS, &request); Failed(r)) return r;
   if (request.count == 0) return ResultFromErrno(ENOMEM);
   requested_ = true;
   for (std::uint32_t index = 0; index < request.count; ++index) {
     if (const Result r = MapBuffer(index); Failed(r)) return r;
   }
-  int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+  int type = capture.bufferType;
   if (const Result r = device_->Request(VIDIOC_STREAMON, &type); Failed(r)) return r;
   on_ = true;
   return kOk;
 }
 
 Result MappedStream::MapBuffer(std::uint32_t index) {
-  v4l2_buffer buffer{};
-  buffer.index = index;
-  buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-  buffer.memory = V4L2_MEMORY_MMAP;
-  if (const Result r = device_->Request(VIDIOC_QUERYBUF, &buffer); Failed(r)) return r;
-  void* start = device_->Syscalls().Mmap(nullptr, buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED, device_->Fd(),
-                                         static_cast<off_t>(buffer.m.offset));
+  V4l2BufferRecord buffer(device_->Capture(), index);
+  if (const Result r = device_->Request(VIDIOC_QUERYBUF, buffer.Request()); Failed(r)) return r;
+  void* start = device_->Syscalls().Mmap(nullptr, buffer.MapLength(), PROT_READ | PROT_WRITE, MAP_SHARED,
+                                         device_->Fd(), static_cast<off_t>(buffer.MapOffset()));
   if (start == MAP_FAILED) return ResultFromIoctlFailure(errno);
-  buffers_.push_back({start, buffer.length});
-  return device_->Request(VIDIOC_QBUF, &buffer);
+  buffers_.push_back({start, buffer.MapLength()});
+  return device_->Request(VIDIOC_QBUF, buffer.Request());
 }
 
 void MappedStream::Deliver(IFrameSink& sink, StreamingThread::Control& control) {
@@ -106,14 +99,15 @@ void MappedStream::Deliver(IFrameSink& sink, StreamingThread::Control& control) 
 }
 
 bool MappedStream::DeliverOneFrame(IFrameSink& sink) {
-  v4l2_buffer buffer{};
-  buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-  buffer.memory = V4L2_MEMORY_MMAP;
+  V4l2BufferRecord record(device_->Capture());
   int err = 0;
-  if (Failed(device_->Request(VIDIOC_DQBUF, &buffer, &err))) return err == EAGAIN;
+  if (Failed(device_->Request(VIDIOC_DQBUF, record.Request(), &err))) return err == EAGAIN;
+  const v4l2_buffer& buffer = record.Buffer();
   if (buffer.index >= buffers_.size()) return false;
 
-  if ((buffer.flags & V4L2_BUF_FLAG_ERROR) == 0 && buffer.bytesused > 0) {
+  const MappedBuffer& mapped = buffers_[buffer.index];
+  const std::size_t offset = record.DataOffset();
+  if ((buffer.flags & V4L2_BUF_FLAG_ERROR) == 0 && record.DataLength() > 0 && offset < mapped.length) {
     const double stamp = buffer.timestamp.tv_sec != 0 || buffer.timestamp.tv_usec != 0
                              ? static_cast<double>(buffer.timestamp.tv_sec) + buffer.timestamp.tv_usec / 1e6
                              : SteadySeconds();
@@ -122,11 +116,11 @@ bool MappedStream::DeliverOneFrame(IFrameSink& sink) {
       haveBase_ = true;
     }
     // The one copy of the frame: the buffer goes back to the driver right after.
-    const auto* start = static_cast<const std::uint8_t*>(buffers_[buffer.index].start);
-    const std::size_t length = std::min<std::size_t>(buffer.bytesused, buffers_[buffer.index].length);
+    const auto* start = static_cast<const std::uint8_t*>(mapped.start) + offset;
+    const std::size_t length = std::min<std::size_t>(record.DataLength(), mapped.length - offset);
     DeliverFrame(sink, std::vector<std::uint8_t>(start, start + length), stamp - baseSeconds_);
   }
-  return Succeeded(device_->Request(VIDIOC_QBUF, &buffer));
+  return Succeeded(device_->Request(VIDIOC_QBUF, record.Request()));
 }
 
 }  // namespace
