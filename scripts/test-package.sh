@@ -126,10 +126,22 @@ expect_status 0 --list
 expect_status 0 --list --json
 expect_status 0 --camera "$camera" --set brightness=140
 expect_status 0 --camera "$camera" --get brightness
+[[ $(run_tavelo --camera "$camera" --get brightness) == *=140* ]] || fail "a second run does not see the value --set wrote"
 expect_status 0 --camera "$camera" --save "$settings"
 [[ -s $settings ]] || fail "--save wrote no file"
 expect_status 0 --camera "$camera" --load "$settings"
 expect_status 3 --camera "no such camera" --get
+
+# A short recording with sound, read back by FFmpeg's own prober: the codec libraries came with the package.
+expect_status 0 --list compressors
+expect_status 0 --list audio
+clip="$scratch/clip.avi"
+expect_status 0 --camera "$camera" --record "$clip" --seconds 2 --compressor "MPEG-4 Part 2" --audio "Simulated Microphone"
+if command -v ffprobe >/dev/null; then
+  ffprobe -hide_banner "$clip" 2>&1 | sed 's/^/  /'
+  streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$clip" | sort | tr '\n' ' ')
+  [[ $streams == "audio video " ]] || fail "the recording holds '$streams', not one video and one audio stream"
+fi
 
 # The window: Qt's platform plugin and the icons must load from the installed libraries. Still running
 # after five seconds means it came up; a copy already running elsewhere ends it at once (single instance).
