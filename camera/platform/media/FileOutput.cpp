@@ -67,6 +67,9 @@ class DiskFile final : public FileOutput {
     if (fd_ < 0) return 0;
     int result = 0;
     if (reserved_ > end_ && ::ftruncate(fd_, end_) != 0) result = AVERROR(errno);
+    // On the disk before the finished file is renamed over an older one, so a power cut leaves one of the
+    // two whole rather than a new name with no data behind it.
+    if (result == 0 && ::fsync(fd_) != 0 && errno != EINVAL) result = AVERROR(errno);
     if (::close(fd_) != 0 && result == 0) result = AVERROR(errno);
     fd_ = -1;
     return result;
