@@ -127,9 +127,15 @@ Result FilterGraph::Stop() { return EndStreaming(FilterState::Stopped); }
 Result FilterGraph::EndStreaming(FilterState state) {
   StopStreaming();
   std::vector<Entry> filters;
+  std::vector<StreamRoute> routes;
   {
     std::lock_guard lock(mutex_);
     filters = filters_;
+    routes = routes_;
+  }
+  // Before any filter stops: what an intermediate held back still reaches a running sink.
+  for (const StreamRoute& route : routes) {
+    for (std::size_t i = 0; i + 1 < route.chain.size(); ++i) RouteInput(route, route.chain[i]).EndOfStream();
   }
   const Result result = SetFilterStates(filters, state);
   // A filter of a vanished device must not keep the graph running: a stop always stops it.

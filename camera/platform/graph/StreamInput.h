@@ -25,6 +25,9 @@ class StreamInput {
   virtual void DisconnectInput() = 0;
   virtual bool InputConnected() const = 0;
   virtual std::shared_ptr<IFrameSink> InputSink() = 0;
+  // No frame follows until the next run: a filter that holds data back (an encoder's last frames) passes
+  // it on now, while everything downstream still takes it.
+  virtual void EndOfStream() {}
 
   // What an intermediate passes on when it takes `input`: the same type, unless it converts (a compressor).
   // Asked before the connection is made, so the next filter can be connected first.

@@ -123,10 +123,6 @@ void AudioCompressor::Receive(const std::shared_ptr<IMediaSample>& sample) {
 
 void AudioCompressor::EncodeWholeFrames() {
   const int frameSize = encoder_->frame_size > 0 ? encoder_->frame_size : kFrameForAnySize;
-  const auto downstream = Connection()->Downstream();
-  AVPacket* packet = av_packet_alloc();
-  if (packet == nullptr) return;
-  const PacketPtr owner(packet);
   while (av_audio_fifo_size(fifo_) >= frameSize) {
     av_frame_unref(frame_.get());
     frame_->nb_samples = frameSize;
@@ -139,14 +135,49 @@ void AudioCompressor::EncodeWholeFrames() {
     av_audio_fifo_read(fifo_, reinterpret_cast<void**>(frame_->data), frameSize);
     frame_->pts = samplesCoded_;
     samplesCoded_ += frameSize;
-    if (avcodec_send_frame(encoder_.get(), frame_.get()) < 0) return;
-    while (avcodec_receive_packet(encoder_.get(), packet) >= 0) {
-      if (downstream) {
-        const double time = anchor_ + static_cast<double>(packet->pts) / encoder_->sample_rate;
-        downstream->Receive(std::make_shared<CodedSample>(packet->data, packet->size, std::max(time, 0.0), true));
-      }
-      av_packet_unref(packet);
+    EncodeAndPassOn(frame_.get());
+  }
+}
+
+void AudioCompressor::EndOfStream() {
+  std::lock_guard lock(mutex_);
+  if (failed_ || !encoder_) return;
+  const int left = av_audio_fifo_size(fifo_);
+  if (left > 0) {
+    // A shorter last frame where the encoder takes one, else the rest padded with silence.
+    const bool smallLast = (choice_.encoder->capabilities &
+                            (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE)) != 0;
+    const int frameSize = encoder_->frame_size > 0 && !smallLast ? encoder_->frame_size : left;
+    av_frame_unref(frame_.get());
+    frame_->nb_samples = frameSize;
+    frame_->format = encoder_->sample_fmt;
+    frame_->sample_rate = encoder_->sample_rate;
+    if (av_channel_layout_copy(&frame_->ch_layout, &encoder_->ch_layout) >= 0 &&
+        av_frame_get_buffer(frame_.get(), 0) >= 0) {
+      av_samples_set_silence(frame_->data, 0, frameSize, frame_->ch_layout.nb_channels, encoder_->sample_fmt);
+      av_audio_fifo_read(fifo_, reinterpret_cast<void**>(frame_->data), left);
+      frame_->pts = samplesCoded_;
+      samplesCoded_ += frameSize;
+      EncodeAndPassOn(frame_.get());
     }
+  }
+  EncodeAndPassOn(nullptr);
+  // Drained: the next run opens a fresh encoder.
+  Close();
+}
+
+void AudioCompressor::EncodeAndPassOn(const AVFrame* frame) {
+  AVPacket* packet = av_packet_alloc();
+  if (packet == nullptr) return;
+  const PacketPtr owner(packet);
+  if (avcodec_send_frame(encoder_.get(), frame) < 0) return;
+  const auto downstream = Connection()->Downstream();
+  while (avcodec_receive_packet(encoder_.get(), packet) >= 0) {
+    if (downstream) {
+      const double time = anchor_ + static_cast<double>(packet->pts) / encoder_->sample_rate;
+      downstream->Receive(std::make_shared<CodedSample>(packet->data, packet->size, std::max(time, 0.0), true));
+    }
+    av_packet_unref(packet);
   }
 }
 

@@ -23,6 +23,8 @@ class AudioCompressor final : public CompressorFilter {
 
   Result OutputMediaType(const OwnedMediaType& input, OwnedMediaType& output) override;
   void Receive(const std::shared_ptr<IMediaSample>& sample) override;
+  // The samples short of a whole frame, and what the encoder still holds, go out as the last packets.
+  void EndOfStream() override;
 
  protected:
   Result AcceptsInput(const AmMediaType& mediaType) override;
@@ -32,6 +34,8 @@ class AudioCompressor final : public CompressorFilter {
   bool Open();  // the lock held
   void Close() override;
   void EncodeWholeFrames();
+  // Sends `frame` (null: drain) and passes every packet the encoder gives back downstream.
+  void EncodeAndPassOn(const AVFrame* frame);
 
   CodecContextPtr encoder_;
   ResamplePtr resampler_;
