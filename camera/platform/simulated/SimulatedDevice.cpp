@@ -49,8 +49,6 @@ const Guid& SimulatedDevice::Category() const {
   switch (identity_.kind) {
     case DeviceKind::Camera: return guids::VideoInputDeviceCategory;
     case DeviceKind::AudioCapture: return guids::AudioInputDeviceCategory;
-    case DeviceKind::VideoCompressor: return guids::VideoCompressorCategory;
-    case DeviceKind::AudioCompressor: return guids::AudioCompressorCategory;
   }
   return guids::VideoInputDeviceCategory;
 }

@@ -31,7 +31,7 @@
 
 namespace tavelo::platform::simulated {
 
-enum class DeviceKind { Camera, AudioCapture, VideoCompressor, AudioCompressor };
+enum class DeviceKind { Camera, AudioCapture };
 
 struct DeviceIdentity {
   DeviceKind kind = DeviceKind::Camera;

@@ -4,7 +4,6 @@
 #include "camera/platform/media/CompressorCatalogue.h"
 #include "camera/platform/simulated/DeviceObject.h"
 #include "camera/platform/simulated/SimulatedCameraFilter.h"
-#include "camera/platform/simulated/SimulatedFilter.h"
 #include "camera/platform/simulated/SimulatedMicrophone.h"
 
 namespace tavelo::platform::simulated {
@@ -62,10 +61,8 @@ class Moniker final : public IMoniker, private DeviceObject {
     if (Failed(result)) return result;
     if (device_->Identity().kind == DeviceKind::Camera) {
       out = std::make_shared<SimulatedCameraFilter>(device_, session_);
-    } else if (device_->Identity().kind == DeviceKind::AudioCapture) {
-      out = std::make_shared<SimulatedMicrophoneFilter>(device_, session_);
     } else {
-      out = std::make_shared<SimulatedFilter>(device_, session_);
+      out = std::make_shared<SimulatedMicrophoneFilter>(device_, session_);
     }
     return kOk;
   }
